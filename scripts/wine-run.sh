@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Runs a Windows executable under Wine with a prefix private to the build tree that holds it.
+# Used as the cross build's test emulator: wine-run.sh PROGRAM.exe [ARGS...]
+set -euo pipefail
+exe=$1; shift
+
+if [ -z "${SYLVANE_WINEPREFIX:-}" ]; then
+  dir=$(cd "$(dirname "$exe")" && pwd)
+  while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
+  [ -f "$dir/CMakeCache.txt" ] || { echo "wine-run: no build tree above $exe" >&2; exit 2; }
+  SYLVANE_WINEPREFIX=$dir/wineprefix
+fi
+export WINEPREFIX=$SYLVANE_WINEPREFIX
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+WINE=${SYLVANE_WINE:-/usr/lib/wine/wine64}
+
+# First use creates the prefix; tests may start in parallel, so only one of them does it.
+mkdir -p "$WINEPREFIX"
+(
+  flock 9
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$WINE" wineboot -i >/dev/null 2>&1 || true
+    /usr/lib/wine/wineserver -w 2>/dev/null || true
+  fi
+) 9>"$WINEPREFIX.lock"
+
+exec "$WINE" "$exe" "$@"
