@@ -1,0 +1,31 @@
+#include "tests/core/AllocationCounter.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+std::atomic<bool> gCounting{false};
+std::atomic<int> gAllocations{0};
+}  // namespace
+
+void StartCountingAllocations() {
+  gAllocations = 0;
+  gCounting = true;
+}
+
+int StopCountingAllocations() {
+  gCounting = false;
+  return gAllocations.load();
+}
+
+void* operator new(std::size_t size) {
+  if (gCounting.load(std::memory_order_relaxed)) gAllocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
