@@ -1,0 +1,79 @@
+#include "hosts/headless/IPlugHeadless.h"
+
+#include "gui/IGraphics.h"
+
+#include <mutex>
+
+IPlugHeadless::IPlugHeadless(const InstanceInfo& /*info*/, int nParams, const char* channelIOStr, int nPrograms,
+                             const char* effectName, const char* productName, const char* makerName, int version,
+                             int32_t uniqueId, int32_t makerId, int latency, bool doesMidi, bool stateChunks,
+                             bool isInstrument)
+    : IPlugBase(nParams, channelIOStr, nPrograms, effectName, productName, makerName, version, uniqueId, makerId,
+                latency, doesMidi, stateChunks, isInstrument, kApiVst3) {}
+
+void IPlugHeadless::Activate(double sampleRate, int maxBlockSize) {
+  std::lock_guard<std::recursive_mutex> lock(ParamLock());
+  for (int i = 0; i < NInChannels(); ++i) SetInputConnected(i, false);
+  for (int i = 0; i < NOutChannels(); ++i) SetOutputConnected(i, true);
+  SetSampleRate(sampleRate);
+  SetBlockSize(maxBlockSize);
+  OnReset();
+}
+
+void IPlugHeadless::SendMidi(const MidiMessage& message) {
+  std::lock_guard<std::recursive_mutex> lock(ParamLock());
+  HandleMidiMessage(message);
+}
+
+void IPlugHeadless::SetParamPlain(int paramIdx, double value) {
+  std::lock_guard<std::recursive_mutex> lock(ParamLock());
+  PlugParam* param = GetParam(paramIdx);
+  if (param == nullptr) return;
+  param->SetValue(value);
+  if (Graphics() != nullptr) Graphics()->PushParamToControls(paramIdx, param->Value(), false);
+  HandleParamChange(paramIdx);
+}
+
+void IPlugHeadless::SetParamNormalized(int paramIdx, double normalized) {
+  std::lock_guard<std::recursive_mutex> lock(ParamLock());
+  PlugParam* param = GetParam(paramIdx);
+  if (param == nullptr) return;
+  param->SetFromNormalized(normalized);
+  if (Graphics() != nullptr) Graphics()->PushParamToControls(paramIdx, param->ToNormalized(param->Value()), true);
+  HandleParamChange(paramIdx);
+}
+
+void IPlugHeadless::ProcessDouble(double* const* outputs, int nFrames) {
+  if (nFrames <= 0) return;
+  std::lock_guard<std::recursive_mutex> lock(ParamLock());
+  if (IsBypassed()) {
+    BypassDouble(nullptr, 0, outputs, NOutChannels(), nFrames);
+  } else {
+    RenderDouble(nullptr, 0, outputs, NOutChannels(), nFrames);
+  }
+  mTime.samplePos += nFrames;
+}
+
+void IPlugHeadless::BeginParamGesture(int /*paramIdx*/) { ++mOpenGestures; }
+
+void IPlugHeadless::NotifyHostParamValue(int paramIdx, double normalized) {
+  mNotifications.push_back(Notification{paramIdx, normalized});
+}
+
+void IPlugHeadless::EndParamGesture(int /*paramIdx*/) { --mOpenGestures; }
+
+void IPlugHeadless::HostTimeSig(int* numerator, int* denominator) {
+  if (numerator) *numerator = mTime.numerator;
+  if (denominator) *denominator = mTime.denominator;
+}
+
+void IPlugHeadless::HostTime(HostTimeInfo* info) {
+  if (info) *info = mTime;
+}
+
+void IPlugHeadless::EditorResized(int /*width*/, int /*height*/) {}
+
+bool IPlugHeadless::SendMidiMessage(const MidiMessage& message) {
+  mMidiOut.push_back(message);
+  return true;
+}

@@ -1,0 +1,143 @@
+#include "instrument/PresetFile.h"
+
+#include "engine/KernelParams.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+const char* kDefaultLine =
+    "<Company>Korvel Audio</Company><Product>Sylvane</Product><Version>1.0.0</Version>"
+    "<AmpFadeInOut>0.3</AmpFadeInOut><AmpFoliageLevel>0.8</AmpFoliageLevel>"
+    "<AmpMainVolume>0.75</AmpMainVolume><AmpWindLevel>0.5</AmpWindLevel>"
+    "<ModFoliageStochasticAmt>0.8</ModFoliageStochasticAmt><ModWindStochasticAmt>1</ModWindStochasticAmt>"
+    "<SoundfieldAmt>0</SoundfieldAmt><SystemEnergyAmt>0.3</SystemEnergyAmt>"
+    "<WindDispersion>0.94</WindDispersion><WindSpeed>0.12</WindSpeed>";
+
+std::string TempFile(const char* name) {
+  const char* dir = std::getenv("SYLVANE_TEST_TMP");
+  return std::string(dir ? dir : ".") + "/preset-" + std::to_string(getpid()) + "-" + name;
+}
+
+TEST(PresetFormat, DefaultValuesGiveTheKnownLine) {
+  const double defaults[kPresetElementCount] = {0.3, 0.8, 0.75, 0.5, 0.8, 1.0, 0.0, 0.3, 0.94, 0.12};
+  const std::string line = BuildPresetLine(defaults);
+  EXPECT_EQ(kDefaultLine, line);
+  EXPECT_EQ(452u, line.size());
+  EXPECT_EQ(std::string::npos, line.find('\n'));
+}
+
+TEST(PresetFormat, ValuesAreWrittenAsADefaultStream) {
+  EXPECT_EQ("0.123457", FormatPresetValue(0.123456789));
+  EXPECT_EQ("1e-05", FormatPresetValue(0.00001));
+  EXPECT_EQ("1", FormatPresetValue(1.0));
+  EXPECT_EQ("0", FormatPresetValue(0.0));
+  EXPECT_EQ("0.75", FormatPresetValue(0.75));
+  EXPECT_EQ("1000", FormatPresetValue(1000.0));
+  EXPECT_EQ("1e+06", FormatPresetValue(1000000.0));
+  EXPECT_EQ("-0.5", FormatPresetValue(-0.5));
+  // A float-converted 0.3 prints back as 0.3.
+  EXPECT_EQ("0.3", FormatPresetValue(static_cast<double>(0.3f)));
+}
+
+TEST(PresetFormat, ElementsAreFoundByPlainTextSearch) {
+  PresetValue values[kPresetElementCount];
+  std::string error;
+  ASSERT_EQ(10, ParsePresetLine(kDefaultLine, values, error));
+  EXPECT_TRUE(error.empty());
+  for (int i = 0; i < kPresetElementCount; ++i) EXPECT_EQ(kPresetElements[i].paramIndex, values[i].paramIndex);
+  EXPECT_EQ(0.3f, values[0].value);
+  EXPECT_EQ(0.12f, values[9].value);
+
+  // Only one element, in any order, with text around it; duplicates use the first occurrence.
+  const std::string line =
+      "junk<WindSpeed>0.5</WindSpeed> more <AmpWindLevel> 2e-1xyz</AmpWindLevel><WindSpeed>0.9</WindSpeed>";
+  ASSERT_EQ(2, ParsePresetLine(line, values, error));
+  EXPECT_EQ(kAmpWindLevel, values[0].paramIndex);
+  EXPECT_EQ(0.2f, values[0].value);
+  EXPECT_EQ(kWindSpeed, values[1].paramIndex);
+  EXPECT_EQ(0.5f, values[1].value);
+
+  // A missing closing tag skips the element.
+  EXPECT_EQ(0, ParsePresetLine("<WindSpeed>0.5<WindSpeed>", values, error));
+  EXPECT_TRUE(error.empty());
+}
+
+TEST(PresetFormat, ConversionErrorsStopAtTheFailingElement) {
+  PresetValue values[kPresetElementCount];
+  std::string error;
+  // AmpFadeInOut converts, AmpFoliageLevel has no number: the later WindSpeed is never reached.
+  const std::string bad = "<AmpFadeInOut>0.1</AmpFadeInOut><AmpFoliageLevel>abc</AmpFoliageLevel>"
+                          "<WindSpeed>0.5</WindSpeed>";
+  EXPECT_EQ(1, ParsePresetLine(bad, values, error));
+  EXPECT_EQ("invalid stof argument", error);
+  EXPECT_EQ(0.1f, values[0].value);
+
+  for (const char* text : {"1e999", "-1e999", "1e39", "nan", "inf", "-INF"}) {
+    error.clear();
+    const std::string line = std::string("<AmpFadeInOut>0.25</AmpFadeInOut><AmpWindLevel>") + text + "</AmpWindLevel>";
+    EXPECT_EQ(1, ParsePresetLine(line, values, error)) << text;
+    EXPECT_EQ("stof argument out of range", error) << text;
+  }
+  error.clear();
+  EXPECT_EQ(0, ParsePresetLine("<WindSpeed></WindSpeed>", values, error));
+  EXPECT_EQ("invalid stof argument", error);
+  // Closing tag ahead of the opening tag: nothing between them.
+  error.clear();
+  EXPECT_EQ(0, ParsePresetLine("</WindSpeed><WindSpeed>0.5", values, error));
+  EXPECT_EQ("invalid stof argument", error);
+}
+
+TEST(PresetFormat, OnlyTheLastLineCounts) {
+  const std::string path = TempFile("lines.sylvanepreset");
+  ASSERT_TRUE(WritePresetFile(path, std::string("first\nsecond\n") + kDefaultLine));
+  std::string line;
+  ASSERT_TRUE(ReadPresetLastLine(path, line));
+  EXPECT_EQ(kDefaultLine, line);
+
+  ASSERT_TRUE(WritePresetFile(path, std::string(kDefaultLine) + "\n"));
+  ASSERT_TRUE(ReadPresetLastLine(path, line));
+  EXPECT_TRUE(line.empty());
+
+  std::remove(path.c_str());
+  EXPECT_FALSE(ReadPresetLastLine(path, line));
+}
+
+TEST(PresetFormat, HugeLinesAreBoundedButKeepTheirStart) {
+  const std::string path = TempFile("huge.sylvanepreset");
+  std::string content = "<WindSpeed>0.25</WindSpeed>";
+  content += std::string(3 * 1024 * 1024, 'x');
+  content += std::string("\0\x01\xff", 3);
+  ASSERT_TRUE(WritePresetFile(path, content));
+  std::string line;
+  ASSERT_TRUE(ReadPresetLastLine(path, line));
+  EXPECT_EQ(kPresetLineLimit, line.size());
+  PresetValue values[kPresetElementCount];
+  std::string error;
+  ASSERT_EQ(1, ParsePresetLine(line, values, error));
+  EXPECT_EQ(0.25f, values[0].value);
+  std::remove(path.c_str());
+}
+
+TEST(PresetFormat, DisplayNameDropsFoldersAndExtension) {
+  EXPECT_EQ("My Wind", PresetDisplayName("C:/Users/Public/Documents/My Wind.sylvanepreset"));
+  EXPECT_EQ("My Wind", PresetDisplayName("C:\\Presets\\My Wind.sylvanepreset"));
+  EXPECT_EQ("archive.tar", PresetDisplayName("/x/archive.tar.gz"));
+  EXPECT_EQ("noext", PresetDisplayName("noext"));
+  EXPECT_EQ("", PresetDisplayName("/folder/"));
+  const std::string forty(40, 'a');
+  EXPECT_EQ(std::string(35, 'a') + "...", PresetDisplayName("/p/" + forty + ".sylvanepreset"));
+  const std::string thirtyFive(35, 'b');
+  EXPECT_EQ(thirtyFive, PresetDisplayName(thirtyFive + ".sylvanepreset"));
+}
+
+TEST(PresetFormat, WritingToAMissingFolderFails) {
+  EXPECT_FALSE(WritePresetFile("/nonexistent-folder-for-sure/x.sylvanepreset", "x"));
+}
+
+}  // namespace

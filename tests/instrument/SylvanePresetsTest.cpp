@@ -1,0 +1,258 @@
+#include "tests/instrument/SylvaneHarness.h"
+
+#include "gui/IFileSelectorControl.h"
+#include "gui/ITextControl.h"
+#include "instrument/PresetFile.h"
+#include "instrument/PresetLibrary.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const int kSoundParams[10] = {kAmpFadeInOut, kAmpFoliageLevel, kAmpMainVolume, kAmpWindLevel,
+                              kModFoliageStochasticAmt, kModWindStochasticAmt, kSoundfieldAmt,
+                              kSystemEnergyAmt, kWindDispersion, kWindSpeed};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void WriteAll(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << content;
+}
+
+// A scratch folder of preset files and a library tree below the test's documents folder.
+class SylvanePresets : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    library = PresetLibraryFolder();
+    fs::create_directories(library + "Factory");
+    fs::create_directories(library + "User");
+    scratch = library + "scratch-" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
+    fs::create_directories(scratch);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(scratch, ec);
+    for (int i = 1; i <= kPresetLibraryLast; ++i) fs::remove(PresetLibraryPath(i), ec);
+  }
+  // A library entry whose only content is one WindSpeed value, to see which entry was loaded.
+  void MakeEntry(int index, double windSpeed) {
+    WriteAll(PresetLibraryPath(index), "<WindSpeed>" + FormatPresetValue(windSpeed) + "</WindSpeed>");
+  }
+  std::string NameText() const { return h.plug->PresetNameText()->Text(); }
+
+  SylvaneHarness h;
+  std::string library, scratch;
+};
+
+TEST_F(SylvanePresets, SavingTheDefaultsWritesTheKnownLine) {
+  const std::string path = scratch + "Defaults.sylvanepreset";
+  ASSERT_TRUE(h.plug->SavePresetFile(path));
+  const std::string content = ReadAll(path);
+  EXPECT_EQ(452u, content.size());
+  double defaults[10];
+  for (int i = 0; i < 10; ++i) defaults[i] = h.Param(kSoundParams[i]);
+  EXPECT_EQ(BuildPresetLine(defaults), content);
+  EXPECT_EQ("Defaults", NameText());
+}
+
+TEST_F(SylvanePresets, LoadingSetsOnlyTheElementsPresent) {
+  const std::string path = scratch + "My Wind.sylvanepreset";
+  WriteAll(path, "<WindSpeed>0.5</WindSpeed>");
+  double before[26];
+  for (int i = 0; i < 26; ++i) before[i] = h.Param(i);
+  ASSERT_TRUE(h.plug->LoadPresetFile(path));
+  EXPECT_EQ(0.5, h.Param(kWindSpeed));
+  EXPECT_EQ(0.5, h.KernelParam(kWindSpeed));
+  for (int i = 0; i < 26; ++i) {
+    if (i != kWindSpeed) {
+      EXPECT_EQ(before[i], h.Param(i)) << i;
+    }
+  }
+  EXPECT_EQ("My Wind", NameText());
+}
+
+TEST_F(SylvanePresets, ValuesPassThroughSinglePrecisionAndAreClamped) {
+  const std::string path = scratch + "p.sylvanepreset";
+  WriteAll(path, "<AmpWindLevel>0.3</AmpWindLevel><WindSpeed>7</WindSpeed><SoundfieldAmt>-2</SoundfieldAmt>");
+  ASSERT_TRUE(h.plug->LoadPresetFile(path));
+  EXPECT_EQ(static_cast<double>(0.3f), h.Param(kAmpWindLevel));
+  EXPECT_NEAR(0.300000011920929, h.Param(kAmpWindLevel), 1e-15);
+  EXPECT_EQ(1.0, h.Param(kWindSpeed));
+  EXPECT_EQ(1.0, h.KernelParam(kWindSpeed));
+  EXPECT_EQ(0.0, h.Param(kSoundfieldAmt));
+
+  const std::string again = scratch + "again.sylvanepreset";
+  ASSERT_TRUE(h.plug->SavePresetFile(again));
+  EXPECT_NE(std::string::npos, ReadAll(again).find("<AmpWindLevel>0.3</AmpWindLevel>"));
+}
+
+TEST_F(SylvanePresets, OnlyTheLastLineLoads) {
+  const std::string path = scratch + "lines.sylvanepreset";
+  WriteAll(path, "<WindSpeed>0.5</WindSpeed>\n");
+  EXPECT_FALSE(h.plug->LoadPresetFile(path));
+  EXPECT_EQ(0.12, h.Param(kWindSpeed));
+  EXPECT_EQ("< Presets Library >", NameText());
+
+  WriteAll(path, "<WindSpeed>0.9</WindSpeed>\n<WindSpeed>0.5</WindSpeed>");
+  EXPECT_TRUE(h.plug->LoadPresetFile(path));
+  EXPECT_EQ(0.5, h.Param(kWindSpeed));
+}
+
+TEST_F(SylvanePresets, NonFiniteAndBrokenValuesNeverReachTheSound) {
+  const std::string path = scratch + "bad.sylvanepreset";
+  WriteAll(path, "<AmpFadeInOut>0.6</AmpFadeInOut><AmpFoliageLevel>nan</AmpFoliageLevel>"
+                 "<WindSpeed>0.4</WindSpeed>");
+  h.plug->LoadPresetFile(path);
+  EXPECT_EQ(static_cast<double>(0.6f), h.Param(kAmpFadeInOut));  // applied before the failure
+  EXPECT_EQ(0.8, h.Param(kAmpFoliageLevel));
+  EXPECT_EQ(0.12, h.Param(kWindSpeed));                            // after it: not applied
+
+  for (const char* text : {"inf", "-inf", "1e999", "1e300", "abc", ""}) {
+    WriteAll(path, std::string("<SystemEnergyAmt>") + text + "</SystemEnergyAmt>");
+    h.plug->LoadPresetFile(path);
+    for (int i = 0; i < 26; ++i) {
+      ASSERT_TRUE(std::isfinite(h.Param(i))) << text;
+      ASSERT_TRUE(std::isfinite(h.KernelParam(i))) << text;
+    }
+    EXPECT_EQ(0.3, h.Param(kSystemEnergyAmt)) << text;
+  }
+  h.NoteOn(60);
+  h.Block();
+  for (double s : h.left) ASSERT_TRUE(std::isfinite(s));
+}
+
+TEST_F(SylvanePresets, AnyFileContentLoadsSafely) {
+  const std::string path = scratch + "junk.sylvanepreset";
+  std::string junk;
+  for (int i = 0; i < 2 * 1024 * 1024; ++i) junk.push_back(static_cast<char>((i * 7919) & 0xFF));
+  junk.erase(std::remove(junk.begin(), junk.end(), '\n'), junk.end());
+  WriteAll(path, "<WindSpeed>0.25</WindSpeed>" + junk);
+  EXPECT_TRUE(h.plug->LoadPresetFile(path));
+  EXPECT_EQ(0.25, h.Param(kWindSpeed));
+  WriteAll(path, std::string(100, '\0'));
+  EXPECT_TRUE(h.plug->LoadPresetFile(path));
+  EXPECT_EQ(0.25, h.Param(kWindSpeed));
+}
+
+TEST_F(SylvanePresets, LibraryEntriesLoadThroughTheSelector) {
+  MakeEntry(4, 0.44);
+  MakeEntry(5, 0.55);
+  h.plug->SelectLibraryPreset(4);
+  EXPECT_EQ(PresetLibraryPath(4), h.plug->PresetLoadSelector()->FilePath());
+  EXPECT_NE(std::string::npos, h.plug->PresetLoadSelector()->FilePath().find(
+                                   "Factory/SFX - Foliage (Stochastic).sylvanepreset"));
+  EXPECT_EQ(static_cast<double>(0.44f), h.Param(kWindSpeed));
+  EXPECT_EQ(4.0f, h.plug->CurrentPreset());
+  EXPECT_EQ(0.0, h.Param(kPresetSelector));
+  EXPECT_EQ(0.0, h.KernelParam(kPresetSelector));
+  EXPECT_EQ("SFX - Foliage (Stochastic)", NameText());
+
+  h.plug->SetParamPlain(kPresetForward, 1.0);
+  EXPECT_EQ(5.0f, h.plug->CurrentPreset());
+  EXPECT_EQ(static_cast<double>(0.55f), h.Param(kWindSpeed));
+  EXPECT_EQ(0.0, h.Param(kPresetSelector));
+}
+
+TEST_F(SylvanePresets, SteppingDoesNotWrapAround) {
+  MakeEntry(1, 0.11);
+  h.plug->SelectLibraryPreset(1);
+  EXPECT_EQ(static_cast<double>(0.11f), h.Param(kWindSpeed));
+  h.plug->SetParamPlain(kWindSpeed, 0.9);
+  h.plug->SetParamPlain(kPresetBackward, 0.0);
+  h.plug->SetParamPlain(kPresetBackward, 1.0);
+  EXPECT_EQ(0.0f, h.plug->CurrentPreset());
+  h.plug->SetParamPlain(kPresetBackward, 0.0);
+  h.plug->SetParamPlain(kPresetBackward, 1.0);
+  EXPECT_EQ(-1.0f, h.plug->CurrentPreset());
+  h.plug->SetParamPlain(kPresetBackward, 0.0);
+  h.plug->SetParamPlain(kPresetBackward, 1.0);
+  EXPECT_EQ(-1.0f, h.plug->CurrentPreset());
+  EXPECT_EQ(0.9, h.Param(kWindSpeed));  // no file was read on the way
+
+  MakeEntry(106, 0.66);
+  h.plug->SelectLibraryPreset(106);
+  h.plug->SetParamPlain(kPresetForward, 0.0);
+  h.plug->SetParamPlain(kPresetForward, 1.0);
+  EXPECT_EQ(107.0f, h.plug->CurrentPreset());
+  h.plug->SelectLibraryPreset(10000);
+  h.plug->SetParamPlain(kPresetForward, 0.0);
+  h.plug->SetParamPlain(kPresetForward, 1.0);
+  EXPECT_EQ(10000.0f, h.plug->CurrentPreset());
+}
+
+TEST_F(SylvanePresets, ButtonsActOnlyAtExactlyOne) {
+  MakeEntry(2, 0.22);
+  MakeEntry(3, 0.33);
+  h.plug->SelectLibraryPreset(3);
+  h.plug->SetParamPlain(kPresetBackward, 0.5);
+  EXPECT_EQ(3.0f, h.plug->CurrentPreset());
+  h.plug->SetParamPlain(kPresetBackward, 1.0);
+  EXPECT_EQ(2.0f, h.plug->CurrentPreset());
+  EXPECT_EQ(static_cast<double>(0.22f), h.Param(kWindSpeed));
+}
+
+TEST_F(SylvanePresets, TheMenuTitleReadsNothing) {
+  MakeEntry(4, 0.44);
+  h.plug->SelectLibraryPreset(4);
+  h.plug->SetParamPlain(kWindSpeed, 0.9);
+  h.plug->SelectLibraryPreset(0);
+  EXPECT_EQ(0.0f, h.plug->CurrentPreset());
+  EXPECT_EQ(0.9, h.Param(kWindSpeed));
+  EXPECT_EQ("SFX - Foliage (Stochastic)", NameText());  // a missing file keeps the name
+}
+
+TEST_F(SylvanePresets, SelectingResetsTheVoice) {
+  MakeEntry(2, 0.2);
+  h.NoteOn(60);
+  h.Block();
+  EXPECT_EQ(1.0, h.Gate());
+  h.plug->SelectLibraryPreset(2);
+  EXPECT_EQ(0.0, h.Gate());
+  EXPECT_FALSE(h.plug->NoteHeld(60));
+}
+
+TEST_F(SylvanePresets, EveryChangeOfLoadAndSaveActs) {
+  const std::string path = scratch + "toggle.sylvanepreset";
+  h.plug->PresetLoadSelector()->SetFilePath(path.c_str());
+  h.plug->PresetSaveSelector()->SetFilePath(path.c_str());
+
+  h.plug->SetParamPlain(kWindSpeed, 0.31);
+  h.plug->SetParamPlain(kPresetSave, 1.0);
+  EXPECT_NE(std::string::npos, ReadAll(path).find("<WindSpeed>0.31</WindSpeed>"));
+  h.plug->SetParamPlain(kWindSpeed, 0.62);
+  h.plug->SetParamPlain(kPresetSave, 0.0);
+  EXPECT_NE(std::string::npos, ReadAll(path).find("<WindSpeed>0.62</WindSpeed>"));
+
+  WriteAll(path, "<WindSpeed>0.1</WindSpeed>");
+  h.plug->SetParamPlain(kPresetLoad, 1.0);
+  EXPECT_EQ(static_cast<double>(0.1f), h.Param(kWindSpeed));
+  WriteAll(path, "<WindSpeed>0.2</WindSpeed>");
+  h.plug->SetParamPlain(kPresetLoad, 0.0);
+  EXPECT_EQ(static_cast<double>(0.2f), h.Param(kWindSpeed));
+}
+
+TEST_F(SylvanePresets, SavingWhereNothingCanBeWrittenChangesNothing) {
+  EXPECT_FALSE(h.plug->SavePresetFile(scratch + "no-such-folder/x.sylvanepreset"));
+  EXPECT_EQ("< Presets Library >", NameText());
+  h.plug->PresetSaveSelector()->SetFilePath("");
+  h.plug->SetParamPlain(kPresetSave, 1.0);  // a cancelled dialog leaves an empty path
+  EXPECT_EQ("< Presets Library >", NameText());
+}
+
+}  // namespace
