@@ -54,6 +54,12 @@ void IPlugHeadless::ProcessDouble(double* const* outputs, int nFrames) {
   mTime.samplePos += nFrames;
 }
 
+void IPlugHeadless::ProcessDouble(double* const* outputs, int nFrames, const MidiMessage* events, int nEvents) {
+  std::lock_guard<std::recursive_mutex> lock(ParamLock());
+  for (int i = 0; events != nullptr && i < nEvents; ++i) HandleMidiMessage(events[i]);
+  ProcessDouble(outputs, nFrames);
+}
+
 void IPlugHeadless::BeginParamGesture(int /*paramIdx*/) { ++mOpenGestures; }
 
 void IPlugHeadless::NotifyHostParamValue(int paramIdx, double normalized) {

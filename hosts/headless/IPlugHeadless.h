@@ -38,6 +38,9 @@ class IPlugHeadless : public IPlugBase {
   // Renders nFrames (any length; longer blocks are sliced by the core) into outputs[0..1];
   // the inputs are silent. Advances the transport position.
   void ProcessDouble(double* const* outputs, int nFrames);
+  // One host block call: the block's events (offsets inside the block, in the order given) and
+  // then its audio, under one hold of the parameter lock, as a host adapter's process call does.
+  void ProcessDouble(double* const* outputs, int nFrames, const MidiMessage* events, int nEvents);
 
   // The host's transport as the plug-in will read it.
   void SetHostTempo(double bpm) noexcept { mTime.tempo = bpm; }

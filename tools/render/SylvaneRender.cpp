@@ -134,6 +134,7 @@ int Run(const RenderOptions& options) {
   const bool showProgress = !options.quiet && options.seconds > 3.0 && isatty(STDERR_FILENO);
   int lastPercent = -1;
   size_t next = 0;
+  std::vector<MidiMessage> blockEvents;
   for (long long pos = 0; pos < totalFrames; pos += block) {
     if (gInterrupted) {
       if (showProgress) std::fprintf(stderr, "\n");
@@ -141,12 +142,13 @@ int Run(const RenderOptions& options) {
     }
     const int n = static_cast<int>(std::min<long long>(block, totalFrames - pos));
     // Like a host: the block's messages first, each with its offset inside the block.
+    blockEvents.clear();
     for (; next < schedule.size() && schedule[next].sample < pos + n; ++next) {
       MidiMessage message = schedule[next].message;
       message.offset = static_cast<int>(schedule[next].sample - pos);
-      plug->SendMidi(message);
+      blockEvents.push_back(message);
     }
-    plug->ProcessDouble(outputs, n);
+    plug->ProcessDouble(outputs, n, blockEvents.data(), static_cast<int>(blockEvents.size()));
     for (int i = 0; i < n; ++i) {
       interleaved[2 * i] = out1[i];
       interleaved[2 * i + 1] = out2[i];
