@@ -56,6 +56,15 @@ TEST(ChannelConfig, PairsSetTheChannelCountsAndLegalIO) {
   EXPECT_FALSE(plug.LegalIO(1, 1) || plug.LegalIO(2, 0));
   EXPECT_FALSE(TestPlug(1, nullptr).LegalIO(-1, -1));
 
+  TestPlug two(1, "1-1 2-2");
+  EXPECT_EQ(2, two.NChannelConfigs());
+  EXPECT_EQ(2, two.NInChannels());
+  EXPECT_EQ(2, two.NOutChannels());
+  EXPECT_EQ(1, two.ChannelConfig(0).inputs);
+  EXPECT_EQ(2, two.ChannelConfig(1).outputs);
+  EXPECT_TRUE(two.LegalIO(1, 1) && two.LegalIO(2, 2) && two.LegalIO(1, -1));
+  EXPECT_FALSE(two.LegalIO(1, 2));
+
   TestPlug mixed(1, "1-3 4-1");
   EXPECT_EQ(2, mixed.NChannelConfigs());
   EXPECT_EQ(4, mixed.NInChannels());

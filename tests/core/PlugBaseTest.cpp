@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <string>
 #include <thread>
@@ -39,6 +41,33 @@ TEST(HostIdentification, FirstTableEntryFoundInTheLowerCasedNameDecides) {
   EXPECT_EQ(kHostDigitalPerformer, IPlugBase::IdentifyHost("Digital Performer"));
   EXPECT_EQ(kHostUnknown, IPlugBase::IdentifyHost("Bitwig Studio"));
   EXPECT_EQ(kHostUnknown, IPlugBase::IdentifyHost(""));
+}
+
+// The host table: substring and kind number, in search order.
+struct HostEntry {
+  const char* text;
+  int kind;
+};
+constexpr HostEntry kHostTable[] = {
+    {"cubase", 3},     {"reaper", 1},      {"nuendo", 4},     {"cakewalk", 5},  {"samplitude", 8},
+    {"fruity", 7},     {"live", 9},        {"melodyne", 12},  {"vstmanlib", 13}, {"aulab", 14},
+    {"garageband", 22}, {"forte", 15},     {"chainer", 16},   {"audition", 17}, {"orion", 18},
+    {"sawstudio", 20}, {"logic", 21},      {"digital", 23},   {"audiomulch", 25}, {"presonus", 26},
+    {"vst3plugintesthost", 27}, {"protools", 2}, {"ardour", 28}, {"standalone", 24},
+};
+
+TEST(HostIdentification, EveryEntryHasItsKindAndTheEarlierEntryWins) {
+  const int n = static_cast<int>(sizeof kHostTable / sizeof kHostTable[0]);
+  for (int i = 0; i < n; ++i) {
+    std::string upper = kHostTable[i].text;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(kHostTable[i].kind, IPlugBase::IdentifyHost(("My " + upper + " 9").c_str())) << kHostTable[i].text;
+    for (int j = i + 1; j < n; ++j) {
+      const std::string later = std::string(kHostTable[j].text) + " " + kHostTable[i].text;
+      EXPECT_EQ(kHostTable[i].kind, IPlugBase::IdentifyHost(later.c_str())) << later;
+    }
+  }
+  EXPECT_EQ(kHostUnknown, IPlugBase::IdentifyHost(nullptr));
 }
 
 TEST(HostIdentification, OnlyTheFirst255CharactersAreSearched) {
@@ -100,6 +129,66 @@ TEST(EditorChange, SetsTheValueTellsTheHostThenTheProduct) {
   plug.SetParamFromEditor(-1, 0.5);
   EXPECT_EQ(2u, plug.log.size());
   EXPECT_EQ(5.0, plug.GetParam(1)->Value());
+}
+
+TEST(PlugDefaults, ACoreStartsUnconfiguredWithItsIdentity) {
+  TestPlug plug(5, "2-2", 2);
+  EXPECT_EQ(5, plug.NParams());
+  EXPECT_EQ(2, plug.NPrograms());
+  EXPECT_STREQ("Test Effect", plug.EffectName());
+  EXPECT_STREQ("", plug.ProductName());
+  EXPECT_STREQ("Test Maker", plug.MakerName());
+  EXPECT_EQ(0x10203, plug.Version());
+  EXPECT_EQ(0x54737431, plug.UniqueId());  // "Tst1"
+  EXPECT_EQ(0x4D6B7231, plug.MakerId());   // "Mkr1"
+  EXPECT_EQ(1, plug.HostApi());
+  EXPECT_EQ(-1, static_cast<int>(plug.CurrentHostKind()));
+  EXPECT_EQ(0, plug.HostVersion());
+  EXPECT_TRUE(plug.DoesMidi() && plug.IsInstrument());
+  EXPECT_FALSE(plug.DoesStateChunks() || plug.IsBypassed());
+  EXPECT_EQ(0, plug.CurrentProgram());
+  EXPECT_EQ(44100.0, plug.SampleRate());
+  EXPECT_EQ(0, plug.BlockSize());
+  EXPECT_EQ(0, plug.Latency());
+  EXPECT_EQ(nullptr, plug.GetLatencyDelay());
+  EXPECT_EQ(nullptr, plug.Graphics());
+  EXPECT_FALSE(plug.IsInputConnected(0) || plug.IsOutputConnected(1));
+  plug.SetHostIdentity(IPlugBase::IdentifyHost("Bitwig"), 0);
+  EXPECT_EQ(0, static_cast<int>(plug.CurrentHostKind()));
+}
+
+TEST(PlugDefaults, EmptyHooksAnswerNothing) {
+  TestPlug plug;
+  char text[8] = "xxxxxxx";
+  EXPECT_FALSE(plug.MidiNoteText(60, text, sizeof text));
+  EXPECT_STREQ("", text);
+  EXPECT_FALSE(plug.SendSysExMessage(SysExMessage()));
+  EXPECT_FALSE(plug.IsRenderingOffline());
+  EXPECT_FALSE(plug.ReservedQuery());
+}
+
+TEST(ParamLock, DefaultResetChangeAndActivationHooksTakeTheLock) {
+  TestPlug plug;
+  const std::function<void()> hooks[] = {
+      [&] { plug.IPlugBase::OnReset(); },
+      [&] { plug.IPlugBase::HandleParamChange(0); },
+      [&] { plug.IPlugBase::OnActiveChanged(true); },
+  };
+  for (const auto& hook : hooks) {
+    std::atomic<bool> done{false};
+    std::thread caller;
+    {
+      std::lock_guard<std::recursive_mutex> block(plug.ParamLock());
+      caller = std::thread([&] {
+        hook();
+        done = true;
+      });
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      EXPECT_FALSE(done.load());
+    }
+    caller.join();
+    EXPECT_TRUE(done.load());
+  }
 }
 
 TEST(PlugDefaults, MidiIsForwardedAndTheDefaultBlockCopies) {

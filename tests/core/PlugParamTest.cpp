@@ -25,6 +25,26 @@ PlugParam Declared(double defaultValue, double min, double max, double step, dou
   return p;
 }
 
+TEST(PlugParamDeclaration, AFreshParameterIsBlank) {
+  PlugParam p;
+  EXPECT_EQ(0, static_cast<int>(p.Type()));
+  EXPECT_EQ(0.0, p.Value());
+  EXPECT_EQ(0.0, p.Min());
+  EXPECT_EQ(1.0, p.Max());
+  EXPECT_EQ(1.0, p.Step());
+  EXPECT_EQ(1.0, p.Shape());
+  EXPECT_EQ(0.0, p.Default());
+  EXPECT_EQ(0, p.DisplayPrecision());
+  EXPECT_STREQ("", p.Name());
+  EXPECT_STREQ("", p.Label());
+  EXPECT_STREQ("", p.Group());
+  EXPECT_FALSE(p.NegateDisplay());
+  EXPECT_TRUE(p.CanAutomate());
+  EXPECT_EQ(0, p.NDisplayTexts());
+  EXPECT_EQ(nullptr, p.DisplayTextAt(0));
+  EXPECT_EQ(nullptr, p.FindDisplayText(0));
+}
+
 TEST(PlugParamDeclaration, RangeIsWidenedToOneStepAndPrecisionFollowsTheStep) {
   PlugParam p = Declared(1.0, 1.0, 1.0, 0.00001);
   EXPECT_EQ(kParamDouble, p.Type());
