@@ -69,6 +69,25 @@ void IPlugBase::ParseChannelConfigs(const char* text) {
   }
 }
 
+namespace {
+// Output k gets input k where there is one, silence otherwise.
+template <typename T>
+void CopyInputsToOutputs(T** inputs, T** outputs, int nIn, int nOut, int nFrames) noexcept {
+  if (!outputs || nFrames <= 0) return;
+  const size_t n = static_cast<size_t>(nFrames);
+  for (int k = 0; k < nOut; ++k) {
+    T* out = outputs[k];
+    if (!out) continue;
+    const T* in = (k < nIn && inputs) ? inputs[k] : nullptr;
+    if (in) {
+      if (in != out) std::memmove(out, in, n * sizeof(T));
+    } else {
+      std::fill(out, out + n, T(0));
+    }
+  }
+}
+}  // namespace
+
 // ---- virtual operations -------------------------------------------------------------------
 
 void IPlugBase::OnReset() { Lock lock(mParamLock); }
@@ -79,33 +98,11 @@ void IPlugBase::HandleParamChange(int paramIdx) {
 }
 
 void IPlugBase::ProcessBlock(double** inputs, double** outputs, int nFrames) {
-  if (!outputs || nFrames <= 0) return;
-  const size_t n = static_cast<size_t>(nFrames);
-  for (int k = 0; k < NOutChannels(); ++k) {
-    double* out = outputs[k];
-    if (!out) continue;
-    const double* in = (k < NInChannels() && inputs) ? inputs[k] : nullptr;
-    if (in) {
-      if (in != out) std::memmove(out, in, n * sizeof(double));
-    } else {
-      std::fill(out, out + n, 0.0);
-    }
-  }
+  CopyInputsToOutputs(inputs, outputs, NInChannels(), NOutChannels(), nFrames);
 }
 
 void IPlugBase::ProcessBlockSingle(float** inputs, float** outputs, int nFrames) {
-  if (!outputs || nFrames <= 0) return;
-  const size_t n = static_cast<size_t>(nFrames);
-  for (int k = 0; k < NOutChannels(); ++k) {
-    float* out = outputs[k];
-    if (!out) continue;
-    const float* in = (k < NInChannels() && inputs) ? inputs[k] : nullptr;
-    if (in) {
-      if (in != out) std::memmove(out, in, n * sizeof(float));
-    } else {
-      std::fill(out, out + n, 0.0f);
-    }
-  }
+  CopyInputsToOutputs(inputs, outputs, NInChannels(), NOutChannels(), nFrames);
 }
 
 void IPlugBase::OnActiveChanged(bool active) {

@@ -146,10 +146,7 @@ bool FiltersFinite(const SynthKernel& k) noexcept {
 SynthKernel* CreateKernel(double sampleRate) noexcept {
   SynthKernel* k = new (std::nothrow) SynthKernel();
   if (k == nullptr) return nullptr;
-  ResetKernel(k, sampleRate, 1024);
-  k->sampleRate = sampleRate;
-  k->blockSizeHint = 1024;
-  k->paramCount = kKernelParamCount;
+  ResetKernel(k, sampleRate, 1024);  // also sets the rate; the header defaults are the record's
   k->paramInfo = new (std::nothrow) KernelParamInfo[kKernelParamCount];
   if (k->paramInfo == nullptr) {
     DestroyKernel(k);

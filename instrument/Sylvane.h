@@ -64,10 +64,10 @@ class Sylvane : public SylvaneAdapter {
   void BuildEditor();
   void HandleQueuedMessage(const MidiMessage& message);
   void NoteOn(int note, int velocity);
+  void OpenVoice(int note, int velocity);
   void NoteOff(int note);
   void AdvanceRetrigger();
   void ControlChange(int controller, int value);
-  void SetParamAndKernel(int paramIdx, double value);
   void StepPreset(int delta);
   void LoadSelectedPreset();
   void ShowPresetName(const std::string& path);

@@ -24,8 +24,6 @@ constexpr ControllerBinding kControllerTable[] = {
     {12, kModFoliageStochasticAmt}, {13, kSoundfieldAmt},
 };
 
-double Clamp(double x, double lo, double hi) { return x < lo ? lo : (x > hi ? hi : x); }
-
 }  // namespace
 
 void Sylvane::HandleMidiMessage(const MidiMessage& message) {
@@ -51,16 +49,21 @@ void Sylvane::HandleQueuedMessage(const MidiMessage& message) {
 
 void Sylvane::NoteOn(int note, int velocity) {
   mHeld[note] = true;
-  SetKernelParam(mKernel, kVoice00_NoteGate, 1.0);
-  SetKernelParam(mKernel, kVoice00_NoteNumber, Clamp(note, 0, 127));
-  SetKernelParam(mKernel, kVoice00_NoteVelocity, Clamp(velocity, 0, 127));
-  GetParam(kVoice00_NoteGate)->SetValue(1.0);
-  GetParam(kVoice00_NoteNumber)->SetValue(note);
-  GetParam(kVoice00_NoteVelocity)->SetValue(velocity);
+  OpenVoice(note, velocity);
   if (GetParam(kVoiceRetrigOffOn)->Value() == 1.0) AdvanceRetrigger();
   mStackIndex = std::min(mStackIndex + 1, kMaxStackIndex);
   mNotes[mStackIndex] = note;
   mVelocities[mStackIndex] = velocity;
+}
+
+// The kernel clamps every value into its parameter's range, so none is clamped here first.
+void Sylvane::OpenVoice(int note, int velocity) {
+  SetKernelParam(mKernel, kVoice00_NoteGate, 1.0);
+  SetKernelParam(mKernel, kVoice00_NoteNumber, note);
+  SetKernelParam(mKernel, kVoice00_NoteVelocity, velocity);
+  GetParam(kVoice00_NoteGate)->SetValue(1.0);
+  GetParam(kVoice00_NoteNumber)->SetValue(note);
+  GetParam(kVoice00_NoteVelocity)->SetValue(velocity);
 }
 
 void Sylvane::NoteOff(int note) {
@@ -80,20 +83,13 @@ void Sylvane::NoteOff(int note) {
 
   if (mSustainPedal == 0) {
     SetKernelParam(mKernel, kVoice00_NoteGate, 0.0);
-    SetKernelParam(mKernel, kVoice00_NoteNumber, Clamp(note, 0, 127));
+    SetKernelParam(mKernel, kVoice00_NoteNumber, note);
     GetParam(kVoice00_NoteGate)->SetValue(0.0);
     GetParam(kVoice00_NoteNumber)->SetValue(note);
   }
   if (std::find(mHeld, mHeld + 128, true) != mHeld + 128) {
     // Last-note priority: the voice returns to the most recent key still down.
-    const int lastNote = mNotes[mStackIndex];
-    const int lastVelocity = mVelocities[mStackIndex];
-    SetKernelParam(mKernel, kVoice00_NoteGate, 1.0);
-    SetKernelParam(mKernel, kVoice00_NoteNumber, Clamp(lastNote, 0, 127));
-    SetKernelParam(mKernel, kVoice00_NoteVelocity, Clamp(lastVelocity, 0, 127));
-    GetParam(kVoice00_NoteGate)->SetValue(1.0);
-    GetParam(kVoice00_NoteNumber)->SetValue(lastNote);
-    GetParam(kVoice00_NoteVelocity)->SetValue(lastVelocity);
+    OpenVoice(mNotes[mStackIndex], mVelocities[mStackIndex]);
   }
 }
 
@@ -101,7 +97,7 @@ void Sylvane::AdvanceRetrigger() {
   mRetrigger = mRetrigger + 0.01f;
   if (mRetrigger > 0.99f) mRetrigger = 0.0f;
   GetParam(kVoice00_NoteRetrig)->SetValue(mRetrigger);
-  SetKernelParam(mKernel, kVoice00_NoteRetrig, Clamp(mRetrigger, 0.0, 1.0));
+  SetKernelParam(mKernel, kVoice00_NoteRetrig, mRetrigger);
 }
 
 void Sylvane::ControlChange(int controller, int value) {
@@ -109,7 +105,7 @@ void Sylvane::ControlChange(int controller, int value) {
     if (binding.controller != controller) continue;
     const double v = value / 127.0;
     GetParam(binding.paramIdx)->SetFromNormalized(v);
-    SetKernelParam(mKernel, binding.paramIdx, Clamp(v, 0.0, 1.0));
+    SetKernelParam(mKernel, binding.paramIdx, v);
     if (IGraphics* graphics = Graphics()) graphics->PushParamToControls(binding.paramIdx, v, true);
     HandleParamChange(binding.paramIdx);
     return;

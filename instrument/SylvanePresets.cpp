@@ -11,13 +11,6 @@
 
 #include <mutex>
 
-namespace {
-constexpr double kSelectorMin = -1.0;
-constexpr double kSelectorMax = 10000.0;
-
-double Clamp(double x, double lo, double hi) { return x < lo ? lo : (x > hi ? hi : x); }
-}  // namespace
-
 void Sylvane::ShowPresetName(const std::string& path) {
   if (mPresetName) mPresetName->SetText(PresetDisplayName(path).c_str());
 }
@@ -47,7 +40,7 @@ bool Sylvane::ReadPreset() {
     const int idx = values[i].paramIndex;
     const double v = values[i].value;
     GetParam(idx)->SetValue(v);
-    SetKernelParam(mKernel, idx, Clamp(v, 0.0, 1.0));
+    SetKernelParam(mKernel, idx, v);  // the kernel limits it to 0..1
     if (graphics) graphics->PushParamToControls(idx, v, true);
   }
   ShowPresetName(path);
@@ -57,10 +50,10 @@ bool Sylvane::ReadPreset() {
 void Sylvane::StepPreset(int delta) {
   PlugParam* selector = GetParam(kPresetSelector);
   selector->SetValue(mCurrentPreset);
-  SetKernelParam(mKernel, kPresetSelector, Clamp(mCurrentPreset, kSelectorMin, kSelectorMax));
+  SetKernelParam(mKernel, kPresetSelector, mCurrentPreset);
   const double stepped = selector->Value() + delta;
   selector->SetValue(stepped);
-  SetKernelParam(mKernel, kPresetSelector, Clamp(stepped, kSelectorMin, kSelectorMax));
+  SetKernelParam(mKernel, kPresetSelector, stepped);
 }
 
 void Sylvane::LoadSelectedPreset() {

@@ -27,19 +27,24 @@ void IPlugHeadless::SendMidi(const MidiMessage& message) {
 
 void IPlugHeadless::SetParamPlain(int paramIdx, double value) {
   std::lock_guard<std::recursive_mutex> lock(ParamLock());
-  PlugParam* param = GetParam(paramIdx);
-  if (param == nullptr) return;
-  param->SetValue(value);
-  if (Graphics() != nullptr) Graphics()->PushParamToControls(paramIdx, param->Value(), false);
-  HandleParamChange(paramIdx);
+  if (PlugParam* param = GetParam(paramIdx)) {
+    param->SetValue(value);
+    AfterHostChange(paramIdx);
+  }
 }
 
 void IPlugHeadless::SetParamNormalized(int paramIdx, double normalized) {
   std::lock_guard<std::recursive_mutex> lock(ParamLock());
-  PlugParam* param = GetParam(paramIdx);
-  if (param == nullptr) return;
-  param->SetFromNormalized(normalized);
-  if (Graphics() != nullptr) Graphics()->PushParamToControls(paramIdx, param->ToNormalized(param->Value()), true);
+  if (PlugParam* param = GetParam(paramIdx)) {
+    param->SetFromNormalized(normalized);
+    AfterHostChange(paramIdx);
+  }
+}
+
+void IPlugHeadless::AfterHostChange(int paramIdx) {
+  if (IGraphics* graphics = Graphics()) {
+    graphics->PushParamToControls(paramIdx, GetParam(paramIdx)->CurrentNormalized(), true);
+  }
   HandleParamChange(paramIdx);
 }
 

@@ -68,6 +68,9 @@ class IPlugHeadless : public IPlugBase {
   bool SendMidiMessage(const MidiMessage& message) override;
 
  private:
+  // Shows a host-set value in the editor and hands it to the plug-in (lock held).
+  void AfterHostChange(int paramIdx);
+
   HostTimeInfo mTime;
   std::vector<Notification> mNotifications;
   std::vector<MidiMessage> mMidiOut;

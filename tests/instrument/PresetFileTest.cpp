@@ -1,5 +1,6 @@
 #include "instrument/PresetFile.h"
 
+#include "tests/TestTmp.h"
 #include "engine/KernelParams.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -19,10 +19,7 @@ const char* kDefaultLine =
     "<SoundfieldAmt>0</SoundfieldAmt><SystemEnergyAmt>0.3</SystemEnergyAmt>"
     "<WindDispersion>0.94</WindDispersion><WindSpeed>0.12</WindSpeed>";
 
-std::string TempFile(const char* name) {
-  const char* dir = std::getenv("SYLVANE_TEST_TMP");
-  return std::string(dir ? dir : ".") + "/preset-" + std::to_string(getpid()) + "-" + name;
-}
+std::string TempFile(const char* name) { return TestTempPath(std::string("preset-") + name); }
 
 TEST(PresetFormat, DefaultValuesGiveTheKnownLine) {
   const double defaults[kPresetElementCount] = {0.3, 0.8, 0.75, 0.5, 0.8, 1.0, 0.0, 0.3, 0.94, 0.12};

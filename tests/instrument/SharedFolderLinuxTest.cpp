@@ -1,5 +1,7 @@
 #include "instrument/SharedFolder.h"
 
+#include "tests/TestTmp.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -40,8 +42,7 @@ class Env {
 };
 
 std::string Scratch() {
-  const char* dir = std::getenv("SYLVANE_TEST_TMP");
-  std::string path = std::string(dir ? dir : "/tmp") + "/shared-folder-home";
+  std::string path = TestTempPath("shared-folder-home");
   mkdir(path.c_str(), 0755);
   mkdir((path + "/.config").c_str(), 0755);
   return path;

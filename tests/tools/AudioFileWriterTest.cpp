@@ -1,20 +1,16 @@
 #include "tools/render/AudioFileWriter.h"
 
+#include "tests/TestTmp.h"
+
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
-
-std::string TempPath(const char* name) {
-  const char* dir = std::getenv("SYLVANE_TEST_TMP");
-  return std::string(dir ? dir : "/tmp") + "/" + std::to_string(getpid()) + "-" + name;
-}
 
 bool Exists(const std::string& path) {
   std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -23,7 +19,7 @@ bool Exists(const std::string& path) {
 }
 
 TEST(AudioFileWriter, CommittedDoubleFileReadsBackExactly) {
-  const std::string path = TempPath("exact.wav");
+  const std::string path = TestTempPath("exact.wav");
   std::vector<double> samples = {0.0, -1.0, 0.123456789012345, 1.0, -0.5, 1e-300};
   std::string error;
   {
@@ -47,7 +43,7 @@ TEST(AudioFileWriter, CommittedDoubleFileReadsBackExactly) {
 }
 
 TEST(AudioFileWriter, EmptyRenderIsAValidFile) {
-  const std::string path = TempPath("empty.wav");
+  const std::string path = TestTempPath("empty.wav");
   std::string error;
   AudioFileWriter writer;
   ASSERT_TRUE(writer.Open(path, 44100, SampleFormat::Pcm16, error)) << error;
@@ -62,7 +58,7 @@ TEST(AudioFileWriter, EmptyRenderIsAValidFile) {
 }
 
 TEST(AudioFileWriter, UncommittedWriterLeavesNothingBehind) {
-  const std::string path = TempPath("dropped.wav");
+  const std::string path = TestTempPath("dropped.wav");
   std::string error;
   {
     AudioFileWriter writer;
@@ -77,10 +73,10 @@ TEST(AudioFileWriter, UncommittedWriterLeavesNothingBehind) {
 TEST(AudioFileWriter, RejectsUnknownContainersAndFloatFlac) {
   std::string error;
   AudioFileWriter writer;
-  EXPECT_FALSE(writer.Open(TempPath("x.mp3"), 48000, SampleFormat::Pcm16, error));
+  EXPECT_FALSE(writer.Open(TestTempPath("x.mp3"), 48000, SampleFormat::Pcm16, error));
   EXPECT_FALSE(error.empty());
   error.clear();
-  EXPECT_FALSE(writer.Open(TempPath("x.flac"), 48000, SampleFormat::Float, error));
+  EXPECT_FALSE(writer.Open(TestTempPath("x.flac"), 48000, SampleFormat::Float, error));
   EXPECT_FALSE(error.empty());
   error.clear();
   EXPECT_FALSE(writer.Open("/nonexistent-dir/x.wav", 48000, SampleFormat::Pcm16, error));

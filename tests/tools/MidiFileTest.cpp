@@ -1,8 +1,9 @@
 #include "tools/render/MidiFile.h"
 
+#include "tests/TestTmp.h"
+
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -393,9 +394,7 @@ TEST(MidiFile, SizeLimitIsEnforced) {
 }
 
 TEST(MidiFile, ReadsFromPath) {
-  const char* dir = std::getenv("SYLVANE_TEST_TMP");
-  const std::string path = std::string(dir ? dir : "/tmp") + "/midi-file-test-" +
-                           std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".mid";
+  const std::string path = TestTempPath("midi-file-test.mid");
   Track track;
   track.At(960, {0x90, 60, 100}).End();
   const Bytes file = File(0, kTpq, {track});
