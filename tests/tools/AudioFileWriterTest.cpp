@@ -39,6 +39,13 @@ TEST(AudioFileWriter, CommittedDoubleFileReadsBackExactly) {
   EXPECT_EQ(3, sf_readf_double(f, back.data(), 3));
   sf_close(f);
   EXPECT_EQ(samples, back);
+  // No timestamped peak chunk: two equal renders must be byte-identical files.
+  std::FILE* raw = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(nullptr, raw);
+  std::string bytes(4096, '\0');
+  bytes.resize(std::fread(&bytes[0], 1, bytes.size(), raw));
+  std::fclose(raw);
+  EXPECT_EQ(std::string::npos, bytes.find("PEAK"));
   std::remove(path.c_str());
 }
 

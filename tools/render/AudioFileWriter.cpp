@@ -59,6 +59,8 @@ bool AudioFileWriter::Open(const std::string& path, int sampleRate, SampleFormat
   }
   // Full-scale float input maps to full-scale integers without wrapping on clipped peaks.
   sf_command(mFile, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+  // The float formats' peak chunk carries a timestamp; without it equal renders are equal files.
+  sf_command(mFile, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
   return true;
 }
 
