@@ -49,20 +49,19 @@ void IPlugHeadless::AfterHostChange(int paramIdx) {
 }
 
 void IPlugHeadless::ProcessDouble(double* const* outputs, int nFrames) {
-  if (nFrames <= 0) return;
+  ProcessDouble(outputs, nFrames, nullptr, 0);
+}
+
+void IPlugHeadless::ProcessDouble(double* const* outputs, int nFrames, const MidiMessage* events, int nEvents) {
   std::lock_guard<std::recursive_mutex> lock(ParamLock());
+  for (int i = 0; events != nullptr && i < nEvents; ++i) HandleMidiMessage(events[i]);
+  if (nFrames <= 0) return;
   if (IsBypassed()) {
     BypassDouble(nullptr, 0, outputs, NOutChannels(), nFrames);
   } else {
     RenderDouble(nullptr, 0, outputs, NOutChannels(), nFrames);
   }
   mTime.samplePos += nFrames;
-}
-
-void IPlugHeadless::ProcessDouble(double* const* outputs, int nFrames, const MidiMessage* events, int nEvents) {
-  std::lock_guard<std::recursive_mutex> lock(ParamLock());
-  for (int i = 0; events != nullptr && i < nEvents; ++i) HandleMidiMessage(events[i]);
-  ProcessDouble(outputs, nFrames);
 }
 
 void IPlugHeadless::BeginParamGesture(int /*paramIdx*/) { ++mOpenGestures; }
