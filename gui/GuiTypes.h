@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class LICE_CachedFont;
 class LICE_IBitmap;
@@ -85,4 +87,64 @@ struct GuiBitmap {
   int32_t height = 0;
   int32_t frames = 1;  // >= 1
   bool framesHorizontal = false;
+};
+
+// Mouse buttons and modifier keys held during an event.
+struct MouseMods {
+  bool L = false;  // left button
+  bool R = false;  // right button
+  bool S = false;  // shift
+  bool C = false;  // control
+  bool A = false;  // alt
+};
+
+// Keys the editor understands; the window layer maps its own key codes onto these.
+enum KeyCode : int32_t {
+  kKeySpace = 0,
+  kKeyUpArrow = 1,
+  kKeyDownArrow = 2,
+  kKeyLeftArrow = 3,
+  kKeyRightArrow = 4,
+  kKeyDigit0 = 5,   // .. kKeyDigit0 + 9
+  kKeyLetterA = 15, // .. kKeyLetterA + 25
+};
+
+class PopupMenu;
+
+enum PopupItemFlags : int32_t {
+  kPopupItemGreyed = 1,
+  kPopupItemDisabled = 2,
+  kPopupItemChecked = 4,
+  kPopupItemSeparator = 8,
+};
+
+struct PopupMenuItem {
+  std::string text;
+  PopupMenu* submenu = nullptr;  // not owned; whoever built the tree keeps the sub-menus alive
+  int32_t flags = 0;
+};
+
+// A menu shown by IGraphics::ShowPopupMenu. `prefixStyle` numbers the items when shown
+// (0 none, 1 "%1d: %s", 2 "%02d: %s", 3 "%03d: %s"); `chosen` is the index of the item picked
+// in this very menu, -1 until a choice is made here.
+class PopupMenu {
+ public:
+  explicit PopupMenu(int prefixStyle = 0) : mPrefixStyle(prefixStyle) {}
+
+  void AddItem(const char* text, PopupMenu* submenu = nullptr, int flags = 0) {
+    mItems.push_back(PopupMenuItem{text ? text : "", submenu, flags});
+  }
+  int NItems() const noexcept { return static_cast<int>(mItems.size()); }
+  // Null outside 0..NItems()-1.
+  const PopupMenuItem* Item(int idx) const noexcept {
+    return idx >= 0 && idx < NItems() ? &mItems[static_cast<size_t>(idx)] : nullptr;
+  }
+  int PrefixStyle() const noexcept { return mPrefixStyle; }
+  int Chosen() const noexcept { return mChosen; }
+  void SetChosen(int idx) noexcept { mChosen = idx; }
+
+ private:
+  int mPrefixStyle = 0;
+  int mChosen = -1;
+  std::vector<PopupMenuItem> mItems;
 };

@@ -1,6 +1,10 @@
 // A file picker bound to a parameter. Each use asks for a file to open or save in `folder` with
 // the given extensions and toggles the parameter between 0 and 1; the plug-in then reads the
 // chosen path (empty after a cancel) from FilePath. The plug-in may also set the path itself.
+//
+// The path and folder are shared with the plug-in, which reads and sets them on whichever thread
+// handles a preset command: they change only with the plug-in's parameter lock held (the dialog
+// itself runs without it).
 #pragma once
 
 #include "gui/IControl.h"
@@ -17,6 +21,13 @@ class IFileSelectorControl : public IControl {
   IFileSelectorControl(IPlugBase* plug, const GuiRect& rect, int paramIdx, const GuiBitmap& bitmap,
                        FileAction action, const char* folder = "", const char* extensions = "");
   ~IFileSelectorControl() override;
+
+  // Asks for a file (needs the plug-in and its surface), then toggles the value and sends it.
+  void HandleMouseDown(int x, int y, const MouseMods& mods) override;
+  // Draws the picker's face only while its dialog is open.
+  bool Draw(IGraphics* graphics) override;
+  // One extra redraw after a selection.
+  bool NeedsRedraw() override;
 
   // The chosen (or plug-in-set) file path; empty when none. Caller holds the parameter lock.
   const std::string& FilePath() const noexcept { return mFile; }
