@@ -161,6 +161,8 @@ class IGraphics {
   // The captured control when there is one, else the hit one.
   int CapturedOrTarget(int x, int y, bool mouseOver) const;
   void ClearCapture() noexcept;
+  // The raster blit or fill mode for a blend (null: copy with source alpha).
+  static int RasterMode(const BlendSpec* blend) noexcept;
 
   std::vector<IControl*> mControls;  // owned
   IPlugBase* mPlug = nullptr;

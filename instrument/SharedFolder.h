@@ -6,3 +6,6 @@
 
 // The folder without a trailing separator, or the empty text when it cannot be determined.
 std::string SharedDocumentsFolder();
+
+// A '/'-separated path written with the platform's own separators ('\\' on Windows).
+std::string NativeSeparators(std::string path);

@@ -41,3 +41,5 @@ std::string SharedDocumentsFolder() {
   const std::string configured = ConfiguredDocumentsFolder(home);
   return configured.empty() ? std::string(home) + "/Documents" : configured;
 }
+
+std::string NativeSeparators(std::string path) { return path; }

@@ -1,13 +1,7 @@
 #include "instrument/Sylvane.h"
 
 #include "engine/KernelParams.h"
-#include "gui/IFileSelectorControl.h"
-#include "gui/IGraphics.h"
-#include "gui/ITextControl.h"
-#include "instrument/PresetLibrary.h"
 
-#include <algorithm>
-#include <cstdio>
 #include <mutex>
 
 namespace {
@@ -36,35 +30,6 @@ Sylvane::Sylvane(const SylvaneAdapter::InstanceInfo& info)
 }
 
 Sylvane::~Sylvane() { DestroyKernel(mKernel); }
-
-void Sylvane::BuildEditor() {
-  // Rectangles in the small editor's pixels; each module scales them by its own factor.
-  const int s = kEditorScale;
-  auto rect = [s](int l, int t, int r, int b) { return GuiRect{l * s, t * s, r * s, b * s}; };
-
-  IGraphics* graphics = new IGraphics(this, 500 * s, 480 * s);
-
-  TextStyle nameStyle;
-  std::snprintf(nameStyle.face, sizeof nameStyle.face, "%s", "Arial");
-  nameStyle.size = 20 * s;
-  nameStyle.color = GuiColor{255, 200, 200, 200};
-  nameStyle.style = kTextStyleBold;
-  nameStyle.align = kTextAlignCenter;
-  mPresetName = new ITextControl(this, rect(60, 43, 440, 65), nameStyle, PresetMenuText(0).c_str());
-  graphics->AddControl(mPresetName);
-
-  // The pickers start in the preset folder, written with the shell's separators.
-  std::string folder = PresetLibraryFolder();
-  if (!folder.empty() && folder.back() == '/') folder.pop_back();
-  std::replace(folder.begin(), folder.end(), '/', '\\');
-  mLoadSelector = new IFileSelectorControl(this, rect(0, 40, 40, 65), kPresetLoad, GuiBitmap(),
-                                           kFileOpen, folder.c_str(), "sylvanepreset");
-  mSaveSelector = new IFileSelectorControl(this, rect(460, 40, 500, 65), kPresetSave, GuiBitmap(),
-                                           kFileSave, folder.c_str(), "sylvanepreset");
-  graphics->AddControl(mLoadSelector);
-  graphics->AddControl(mSaveSelector);
-  ConnectEditor(graphics);
-}
 
 void Sylvane::OnReset() {
   std::lock_guard<std::recursive_mutex> lock(ParamLock());

@@ -2,7 +2,7 @@
 
 #include "gui/IControl.h"
 #include "gui/IFileSelectorControl.h"
-#include "gui/IGraphics.h"
+#include "gui/IGraphicsOffscreen.h"
 #include "gui/ITextControl.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +14,13 @@
 
 namespace {
 
+// A control that draws nothing: the link tests need only its value and flags.
+class BoundControl : public IControl {
+ public:
+  using IControl::IControl;
+  bool Draw(IGraphics*) override { return true; }
+};
+
 // Parameters: 0 is 0..100 with shape 2, 1 is -10..10, 2 is a 0..1 switch with display texts.
 class EditorLink : public ::testing::Test {
  protected:
@@ -22,9 +29,9 @@ class EditorLink : public ::testing::Test {
     plug->GetParam(1)->DeclareContinuous("Pan", 5, -10, 10, 0.1);
     plug->GetParam(2)->DeclareContinuous("Mode", 1, 0, 1, 1);
     plug->GetParam(2)->SetDisplayText(1, "Wide");
-    graphics = new IGraphics(plug.get(), 500, 480);
-    level = graphics->AddControl(new IControl(plug.get(), GuiRect{0, 0, 10, 10}, 0));
-    pan = graphics->AddControl(new IControl(plug.get(), GuiRect{10, 0, 20, 10}, 1));
+    graphics = new IGraphicsOffscreen(plug.get(), 500, 480);
+    level = graphics->AddControl(new BoundControl(plug.get(), GuiRect{0, 0, 10, 10}, 0));
+    pan = graphics->AddControl(new BoundControl(plug.get(), GuiRect{10, 0, 20, 10}, 1));
     pan->AddAuxParam(0);
     pan->AddAuxParam(2);
     pan->AddAuxParam(2);
@@ -94,7 +101,7 @@ TEST_F(EditorLink, AUserChangeReachesThePlugInAndItsDisplays) {
   TextStyle style;
   auto* valueText = static_cast<ITextControl*>(graphics->AddControl(new ITextControl(plug.get(), GuiRect{}, style)));
   auto* nameText = static_cast<ITextControl*>(graphics->AddControl(new ITextControl(plug.get(), GuiRect{}, style)));
-  auto* mode = graphics->AddControl(new IControl(plug.get(), GuiRect{}, 2));
+  auto* mode = graphics->AddControl(new BoundControl(plug.get(), GuiRect{}, 2));
   plug->ConnectEditor(graphics);
   level->SetValueDisplayControl(valueText);
   level->SetNameDisplayControl(nameText);
@@ -114,9 +121,9 @@ TEST_F(EditorLink, AUserChangeReachesThePlugInAndItsDisplays) {
 
 TEST_F(EditorLink, TheSurfaceAndItsControlsGoBeforeTheCoreInReverseOrder) {
   auto order = std::make_shared<std::vector<std::string>>();
-  struct Witness : IControl {
+  struct Witness : BoundControl {
     Witness(IPlugBase* p, std::shared_ptr<std::vector<std::string>> o, const char* n)
-        : IControl(p, GuiRect{}), out(std::move(o)), name(n) {}
+        : BoundControl(p, GuiRect{}), out(std::move(o)), name(n) {}
     ~Witness() override { out->push_back(name + (Plug()->GetParam(0) ? " with core" : "")); }
     std::shared_ptr<std::vector<std::string>> out;
     std::string name;
