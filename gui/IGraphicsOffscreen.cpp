@@ -44,9 +44,11 @@ bool IGraphicsOffscreen::PresentRect(const GuiRect& rect) {
 int IGraphicsOffscreen::ShowMessage(const char* /*text*/, const char* /*caption*/, int /*type*/) { return 0; }
 
 PopupMenu* IGraphicsOffscreen::ShowPopupMenu(PopupMenu* menu, const GuiRect& /*rect*/) {
-  mLastMenu = menu;
   ClearCapture();
-  if (!menu || mMenuAnswers.empty()) return nullptr;
+  if (!menu) return nullptr;
+  mLastMenu = *menu;
+  mMenuShown = true;
+  if (mMenuAnswers.empty()) return nullptr;
   const std::vector<int> path = std::move(mMenuAnswers.front());
   mMenuAnswers.pop_front();
   PopupMenu* current = menu;

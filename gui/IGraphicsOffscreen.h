@@ -26,7 +26,8 @@ class IGraphicsOffscreen : public IGraphics {
   void QueueFile(const std::string& path) { mFileAnswers.push_back(path); }
 
   // What the platform was asked.
-  const PopupMenu* LastMenuShown() const noexcept { return mLastMenu; }
+  // A copy of the last menu shown (the caller's menu may be gone); null before any.
+  const PopupMenu* LastMenuShown() const noexcept { return mMenuShown ? &mLastMenu : nullptr; }
   const std::string& LastEntryText() const noexcept { return mLastEntryText; }
   const std::string& LastFileFolder() const noexcept { return mLastFileFolder; }
   const std::string& LastFileExtensions() const noexcept { return mLastFileExtensions; }
@@ -73,7 +74,8 @@ class IGraphicsOffscreen : public IGraphics {
   std::deque<std::vector<int>> mMenuAnswers;
   std::deque<std::string> mTextAnswers;
   std::deque<std::string> mFileAnswers;
-  const PopupMenu* mLastMenu = nullptr;
+  PopupMenu mLastMenu;
+  bool mMenuShown = false;
   std::string mLastEntryText;
   std::string mLastFileFolder;
   std::string mLastFileExtensions;
