@@ -121,22 +121,26 @@ def draw_background(ctx, w, h):
             soft_disc(ctx, x, y, r, (0.30, 0.42, 0.34), rng.uniform(0.03, 0.07))
         else:
             soft_disc(ctx, x, y, r, (0.0, 0.01, 0.005), rng.uniform(0.06, 0.14))
-    # Faint wind streaks: long shallow curves in pale ink, soft edged by stacking widths.
+    # Wind: wide, soft, shallow wisps of pale mist, and a few fine fibres riding on them.
     ctx.set_line_cap(cairo.LINE_CAP_ROUND)
-    for _ in range(220):
+    for _ in range(260):
         x, y = rng.uniform(-400, w), rng.uniform(0, h)
-        length = rng.uniform(250, 900)
-        slope = math.tan(math.radians(rng.uniform(-12, -2)))
-        bow = rng.uniform(-40, 40)
-        alpha = rng.uniform(0.008, 0.020)
-        width = rng.uniform(1.5, 4.0)
-        for k, a in ((3.0, 0.35), (1.6, 0.6), (1.0, 1.0)):
-            ctx.move_to(x, y)
-            ctx.curve_to(x + length / 3, y + slope * length / 3 + bow,
-                         x + 2 * length / 3, y + 2 * slope * length / 3 + bow,
-                         x + length, y + slope * length)
+        length = rng.uniform(300, 1000)
+        slope = math.tan(math.radians(rng.uniform(-10, -3)))
+        bow = rng.uniform(-50, 50)
+        fibre = rng.random() < 0.3
+        alpha = rng.uniform(0.010, 0.022) if fibre else rng.uniform(0.006, 0.014)
+        width = rng.uniform(1.2, 2.2) if fibre else rng.uniform(6.0, 22.0)
+        ctx.move_to(x, y)
+        ctx.curve_to(x + length / 3, y + slope * length / 3 + bow,
+                     x + 2 * length / 3, y + 2 * slope * length / 3 + bow,
+                     x + length, y + slope * length)
+        path = ctx.copy_path()
+        ctx.new_path()
+        for k, a in ((2.2, 0.35), (1.5, 0.6), (1.0, 1.0)):
+            ctx.append_path(path)
             ctx.set_line_width(width * k)
-            ctx.set_source_rgba(0.75, 0.86, 0.80, alpha * a)
+            ctx.set_source_rgba(0.75, 0.88, 0.80, alpha * a)
             ctx.stroke()
 
 
@@ -303,10 +307,13 @@ def draw_file_button(ctx, w, h, word, scale):
         icon(ctx, 0, 1 if word == "LOAD" else 2)
         ctx.restore()
         return
-    icon(ctx, 10, 16 if word == "LOAD" else 15)
-    set_font(ctx, SANS_CONDENSED, 13, bold=True)
+    set_font(ctx, SANS_CONDENSED, 12.5, bold=True)
+    icon_w = 22 if word == "LOAD" else 18
+    gap, tracking = 6, 0.8
+    x = (w - (icon_w + gap + tracked_width(ctx, word, tracking))) / 2
+    icon(ctx, x, 16 if word == "LOAD" else 15)
     ctx.set_source_rgba(*INK, 0.95)
-    tracked_text(ctx, word, 39, 30, tracking=0.8, align=0)
+    tracked_text(ctx, word, x + icon_w + gap, 29.5, tracking=tracking, align=0)
 
 
 # ---------------------------------------------------------------- knobs

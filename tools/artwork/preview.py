@@ -5,7 +5,8 @@
 
 Writes OUT_DIR/preview-vst3-<n>.png and OUT_DIR/preview-vst2-<n>.png for a few sets of knob
 values (all images placed 1:1 from IMG_DIR, default resources/img), plus the preset bar's name
-text the editor draws. Cairo's "over" stands in for the editor's own blend arithmetic.
+text the editor draws, and knobs-vst3.png / knobs-vst2.png with every knob strip at several
+frames. Cairo's "over" stands in for the editor's own blend arithmetic.
 """
 
 import os
@@ -70,6 +71,31 @@ def compose(img_dir, scale, values):
     return surface
 
 
+def knob_sheet(img_dir, scale, frames=(0, 4, 7, 11, 14, 18, 21, 25, 28)):
+    """Every knob strip at several frames side by side, over the background colour."""
+    strips = sorted({strip for _, _, strip in layout.KNOBS})
+    images = [cairo.ImageSurface.create_from_png(os.path.join(img_dir, s + ".png")) for s in strips]
+    cell_h = [im.get_height() // layout.KNOB_FRAMES for im in images]
+    width = max(im.get_width() for im in images) * len(frames)
+    surface = cairo.ImageSurface(cairo.FORMAT_ARGB32, width, sum(cell_h))
+    ctx = cairo.Context(surface)
+    ctx.set_source_surface(cairo.ImageSurface.create_from_png(
+        os.path.join(img_dir, "ka_background_0003.png")), 0, 0)
+    ctx.paint()
+    y = 0
+    for im, fh in zip(images, cell_h):
+        for col, f in enumerate(frames):
+            x = col * im.get_width()
+            ctx.save()
+            ctx.rectangle(x, y, im.get_width(), fh)
+            ctx.clip()
+            ctx.set_source_surface(im, x, y - f * fh)
+            ctx.paint()
+            ctx.restore()
+        y += fh
+    return surface
+
+
 def main(argv):
     if len(argv) < 2:
         print(__doc__.strip(), file=sys.stderr)
@@ -82,6 +108,8 @@ def main(argv):
         compose(img_dir, 1.0, values).write_to_png(os.path.join(out, f"preview-vst3-{n}.png"))
         compose(os.path.join(img_dir, "vst2"), 0.5, values).write_to_png(
             os.path.join(out, f"preview-vst2-{n}.png"))
+    knob_sheet(img_dir, 1.0).write_to_png(os.path.join(out, "knobs-vst3.png"))
+    knob_sheet(os.path.join(img_dir, "vst2"), 0.5).write_to_png(os.path.join(out, "knobs-vst2.png"))
     return 0
 
 
