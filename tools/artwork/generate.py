@@ -27,10 +27,13 @@ import layout  # noqa: E402
 INK = (0.80, 0.86, 0.82)
 INK_DIM = (0.62, 0.70, 0.65)
 WIND = (0.55, 0.74, 0.82)
+WIND_TEAL = (0.50, 0.76, 0.80)
+WIND_STEEL = (0.58, 0.75, 0.86)
 FOLIAGE = (0.56, 0.78, 0.44)
 ENERGY = (0.86, 0.70, 0.42)
 FIELD = (0.50, 0.78, 0.72)
 SILVER = (0.76, 0.82, 0.78)
+PALE = (0.86, 0.84, 0.76)
 LICHEN = (0.72, 0.78, 0.58)
 
 SANS = "DejaVu Sans"
@@ -393,10 +396,21 @@ def value_ring(ctx, cx, cy, r, width, v, accent):
         ctx.stroke()
 
 
+def scale_ticks(ctx, cx, cy, r, dot):
+    """Eleven dots around the sweep, the ends and the middle a little larger."""
+    for i in range(11):
+        a = knob_angle(i / 10)
+        big = i in (0, 5, 10)
+        ctx.arc(cx + r * math.cos(a), cy + r * math.sin(a), dot * (1.5 if big else 1.0), 0, 2 * math.pi)
+        ctx.set_source_rgba(*INK, 0.45 if big else 0.22)
+        ctx.fill()
+
+
 def draw_round_knob(ctx, fw, fh, v, accent):
     h = min(fw, fh) / 2
     cx, cy = fw / 2, fh / 2
     ring_r = h * 0.84
+    scale_ticks(ctx, cx, cy, h * 0.95, max(0.9, h * 0.022))
     value_ring(ctx, cx, cy, ring_r, h * 0.085, v, accent)
     knob_body(ctx, cx, cy, h * 0.60, v, (0.90, 0.94, 0.91))
 
@@ -456,9 +470,9 @@ def draw_foliage_knob(ctx, fw, fh, v):
 
 def knob_drawer(name):
     accents = {
-        "ka_knob_0027": LICHEN, "ka_knob_0028": WIND, "ka_knob_0029": ENERGY,
-        "ka_knob_0030": WIND, "ka_knob_0031": WIND, "ka_knob_0032": FIELD,
-        "ka_knob_0033": SILVER, "ka_knob_0034": SILVER,
+        "ka_knob_0027": LICHEN, "ka_knob_0028": WIND_TEAL, "ka_knob_0029": ENERGY,
+        "ka_knob_0030": WIND, "ka_knob_0031": WIND_STEEL, "ka_knob_0032": FIELD,
+        "ka_knob_0033": SILVER, "ka_knob_0034": PALE,
     }
     if name == "ka_knob_0035":
         return draw_foliage_knob
