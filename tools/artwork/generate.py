@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Draws the editor's 17 images with cairo and writes both sets as 8-bit RGBA PNGs.
 
-    tools/artwork/generate.py [OUT_DIR]      (default: resources/img of this repository)
+    tools/artwork/generate.py [OUT_DIR [NAME...]]   (default: resources/img of this repository;
+                                                     NAMEs limit the run to those images)
 
 Full size goes to OUT_DIR/<name>.png (VST 3 module), half size to OUT_DIR/vst2/<name>.png
 (VST 2 module). Every image is vector drawing in full-size coordinates rendered through a
