@@ -18,6 +18,25 @@ bool ParseNumber(const std::string& text, double& value) {
   return true;
 }
 
+bool ParseParam(const std::string& text, ParamSetting& setting, std::string& error) {
+  const size_t eq = text.find('=');
+  if (eq == std::string::npos) {
+    error = "parameter setting '" + text + "' is not NAME=VALUE";
+    return false;
+  }
+  const std::string name = text.substr(0, eq);
+  setting.index = FindKernelParam(name.c_str());
+  if (setting.index < 0) {
+    error = "unknown parameter '" + name + "'";
+    return false;
+  }
+  if (!ParseNumber(text.substr(eq + 1), setting.value)) {
+    error = "bad value for parameter '" + name + "': '" + text.substr(eq + 1) + "'";
+    return false;
+  }
+  return true;
+}
+
 namespace {
 
 std::vector<std::string> SplitColons(const std::string& text) {
@@ -85,25 +104,6 @@ bool ParseRawEvent(const std::string& text, TimedMessage& message) {
   message.status = static_cast<unsigned char>(status);
   message.data1 = static_cast<unsigned char>(d1);
   message.data2 = static_cast<unsigned char>(d2);
-  return true;
-}
-
-bool ParseParam(const std::string& text, ParamSetting& setting, std::string& error) {
-  const size_t eq = text.find('=');
-  if (eq == std::string::npos) {
-    error = "parameter setting '" + text + "' is not NAME=VALUE";
-    return false;
-  }
-  const std::string name = text.substr(0, eq);
-  setting.index = FindKernelParam(name.c_str());
-  if (setting.index < 0) {
-    error = "unknown parameter '" + name + "'";
-    return false;
-  }
-  if (!ParseNumber(text.substr(eq + 1), setting.value)) {
-    error = "bad value for parameter '" + name + "': '" + text.substr(eq + 1) + "'";
-    return false;
-  }
   return true;
 }
 

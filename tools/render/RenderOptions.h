@@ -63,4 +63,7 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
 // Reads a whole decimal number; false when text is empty, has trailing characters or is not finite.
 bool ParseNumber(const std::string& text, double& value);
 
+// Reads "NAME=VALUE" with a kernel parameter name and a plain value.
+bool ParseParam(const std::string& text, ParamSetting& setting, std::string& error);
+
 const char* RenderUsage();

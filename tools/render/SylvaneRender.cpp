@@ -2,6 +2,7 @@
 #include "engine/KernelParams.h"
 #include "gui/IFileSelectorControl.h"
 #include "instrument/PresetLibrary.h"
+#include "tools/render/PresetChoice.h"
 #include "instrument/Sylvane.h"
 #include "tools/render/AudioFileWriter.h"
 #include "tools/render/MidiFile.h"
@@ -61,48 +62,6 @@ bool Schedule(const RenderOptions& options, std::vector<ScheduledMessage>& sched
   return true;
 }
 
-bool FileReadable(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f) std::fclose(f);
-  return f != nullptr;
-}
-
-// A catalogue index (1..106), a catalogue menu text, or a preset file.
-bool LoadPreset(Sylvane& plug, const std::string& preset, std::string& error) {
-  int index = 0;
-  double number = 0.0;
-  if (ParseNumber(preset, number) && number == std::floor(number)) {
-    if (number < 1 || number > kPresetLibraryLast) {
-      error = "no library preset " + preset + " (1 to " + std::to_string(kPresetLibraryLast) + ")";
-      return false;
-    }
-    index = static_cast<int>(number);
-  } else {
-    for (int i = 1; i <= kPresetLibraryLast && index == 0; ++i)
-      if (PresetMenuText(i) == preset) index = i;
-  }
-
-  if (index > 0) {
-    const std::string path = PresetLibraryPath(index);
-    if (!FileReadable(path)) {
-      error = "library preset " + std::to_string(index) + " \"" + PresetMenuText(index) + "\" is not installed at " +
-              path + " (scripts/install-presets.sh installs the factory presets)";
-      return false;
-    }
-    plug.SelectLibraryPreset(index);
-    return true;
-  }
-  if (!FileReadable(preset)) {
-    error = "cannot read preset '" + preset + "' (not a file, a library index or a library preset name)";
-    return false;
-  }
-  if (!plug.LoadPresetFile(preset)) {
-    error = "preset file '" + preset + "' holds no settings";
-    return false;
-  }
-  return true;
-}
-
 int Fail(const std::string& error, int status) {
   std::fprintf(stderr, "sylvane-render: %s\n", error.c_str());
   return status;
@@ -116,7 +75,7 @@ int Run(const RenderOptions& options) {
   auto plug = std::make_unique<Sylvane>(IPlugHeadless::InstanceInfo());
   plug->SetHostTempo(options.tempo);
   plug->Activate(options.sampleRate, options.blockSize);
-  if (!options.preset.empty() && !LoadPreset(*plug, options.preset, error)) return Fail(error, 2);
+  if (!options.preset.empty() && !LoadPresetChoice(*plug, options.preset, error)) return Fail(error, 2);
   for (const ParamSetting& setting : options.params) plug->SetParamPlain(setting.index, setting.value);
   if (!options.savePreset.empty() && !plug->SavePresetFile(options.savePreset))
     return Fail("cannot write preset file '" + options.savePreset + "'", 2);

@@ -1,0 +1,11 @@
+// Applies a preset named on a command line the way the editor does: a library index (1..106) or
+// library menu text through the preset selector, anything else as a preset file through the load
+// picker. Compiled into each tool beside the instrument variant it drives.
+#pragma once
+
+#include "instrument/Sylvane.h"
+
+#include <string>
+
+// False with a message in error when the preset cannot be found or holds no settings.
+bool LoadPresetChoice(Sylvane& plug, const std::string& preset, std::string& error);
