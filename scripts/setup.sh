@@ -10,8 +10,11 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   libsndfile1-dev sox
   libpng-dev zlib1g-dev libz-mingw-w64-dev
-  libfreetype-dev libfontconfig-dev fontconfig fonts-liberation fonts-dejavu-core
-  dpkg-dev
+  # raster: text through FreeType with faces found by fontconfig, metric-compatible fonts for
+  # "Arial" and "Verdana"; dpkg-dev unpacks the libpng source package for the Windows lane
+  libfreetype-dev libfontconfig-dev fontconfig fonts-liberation dpkg-dev
+  # tools/artwork: the editor image generator and its preview
+  python3-cairo python3-pil fonts-dejavu-core fonts-dejavu-extra
 )
 
 missing=()
