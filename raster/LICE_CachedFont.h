@@ -6,6 +6,7 @@
 #pragma once
 
 #include "raster/LICE_IFont.h"
+#include "raster/LICE_MemBitmap.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -44,7 +45,7 @@ class LICE_CachedFont final : public LICE_IFont {
   };
 
   const Glyph* FindGlyph(uint32_t codepoint);
-  bool NativeAllowed(int flags) const noexcept;
+  bool UseNative(const LICE_IBitmap* dest, int flags) const noexcept;
 
   uint32_t mTextColor = 0;
   uint32_t mBkColor = 0xFFFFFFFFu;
@@ -57,4 +58,6 @@ class LICE_CachedFont final : public LICE_IFont {
   std::unordered_map<uint32_t, Glyph> mGlyphs;
   std::vector<uint8_t> mGlyphPixels;
   LICE_FontHandle mFont = nullptr;
+  std::vector<uint32_t> mCodepoints;  // scratch of one draw call
+  LICE_MemBitmap mCanvas;             // the text in its colour, coverage as alpha
 };

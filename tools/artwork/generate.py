@@ -103,6 +103,21 @@ def leaf_path(ctx, x, y, length, width, angle):
     ctx.restore()
 
 
+def soft_leaf(ctx, x, y, length, angle, rgb, alpha, layers=8, spread=0.4):
+    """An out-of-focus leaf centred on (x, y): nested copies growing outwards, each a faint
+    layer, so the edge fades over about spread x length with no visible step."""
+    for k in range(layers):
+        grow = 1.0 + spread * k / (layers - 1)
+        ctx.save()
+        ctx.translate(x, y)
+        ctx.rotate(angle)
+        ctx.scale(grow, grow)
+        leaf_path(ctx, 0, length / 2, length, length * 0.45, 0)
+        ctx.restore()
+        ctx.set_source_rgba(*rgb, alpha / layers)
+        ctx.fill()
+
+
 def knob_angle(v):
     """Pointer angle for value v in cairo's convention: 0 at 7:30, 1 at 4:30, clockwise."""
     return math.radians(-135.0 + 270.0 * v - 90.0)
@@ -125,6 +140,15 @@ def draw_background(ctx, w, h):
             soft_disc(ctx, x, y, r, (0.30, 0.42, 0.34), rng.uniform(0.03, 0.07))
         else:
             soft_disc(ctx, x, y, r, (0.0, 0.01, 0.005), rng.uniform(0.06, 0.14))
+    # Out-of-focus leaves: large dark and pale shapes with soft edges, like shade from a canopy.
+    for _ in range(int(w * h / 90000)):
+        x, y = rng.uniform(-100, w + 100), rng.uniform(-100, h + 100)
+        length = rng.uniform(220, 520)
+        angle = rng.uniform(0, 2 * math.pi)
+        dark = rng.random() < 0.7
+        rgb = (0.0, 0.015, 0.008) if dark else (0.45, 0.62, 0.50)
+        alpha = rng.uniform(0.22, 0.34) if dark else rng.uniform(0.05, 0.08)
+        soft_leaf(ctx, x, y, length, angle, rgb, alpha)
     # Wind: wide, soft, shallow wisps of pale mist, and a few fine fibres riding on them.
     ctx.set_line_cap(cairo.LINE_CAP_ROUND)
     for _ in range(260):
