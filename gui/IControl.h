@@ -21,6 +21,10 @@ class IPlugBase;
 class ITextControl;
 class PlugParam;
 
+// Values pushed from the audio thread must not wait or tear.
+static_assert(std::atomic<double>::is_always_lock_free, "control values need lock-free atomics");
+static_assert(std::atomic<bool>::is_always_lock_free, "control flags need lock-free atomics");
+
 // A further parameter a control follows besides its own.
 struct AuxParam {
   std::atomic<double> value{0.0};  // normalised; written by whichever thread pushes it

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <new>
+#include <typeinfo>
 
 namespace {
 constexpr size_t kControlListStep = 4096 / sizeof(IControl*);  // the list grows in 4 KB steps
@@ -31,6 +32,7 @@ IGraphics::~IGraphics() {
   for (size_t i = mControls.size(); i > 0; --i) delete mControls[i - 1];
   delete mBackBuffer;
   delete mScratch;
+  delete mUnderlay;
 }
 
 bool IGraphics::MeasureText(TextStyle& style, const char* text, GuiRect& rect) {
@@ -64,6 +66,7 @@ void IGraphics::Resize(int width, int height) {
   delete mScratch;
   mBackBuffer = nullptr;
   mScratch = nullptr;
+  mUnderlayLayers.clear();
   PrepareBuffers();
   if (mPlug) mPlug->EditorResized(width, height);
 }
@@ -160,7 +163,7 @@ void IGraphics::PromptForParamValue(IControl* control, const PlugParam* param, c
 }
 
 bool IGraphics::DrawBitmap(const GuiBitmap& bitmap, const GuiRect& dest, int srcX, int srcY, const BlendSpec* blend) {
-  if (!Overlaps(dest, mDrawRect) || !mBackBuffer) return true;
+  if (!Overlaps(dest, mDrawRect) || !mDrawTarget) return true;
   GuiRect clip;
   clip.left = dest.left > mDrawRect.left ? dest.left : mDrawRect.left;
   clip.top = dest.top > mDrawRect.top ? dest.top : mDrawRect.top;
@@ -169,7 +172,7 @@ bool IGraphics::DrawBitmap(const GuiBitmap& bitmap, const GuiRect& dest, int src
   srcX += clip.left - dest.left;
   srcY += clip.top - dest.top;
   const LICE_Rect source{srcX, srcY, srcX + clip.W(), srcY + clip.H()};
-  LICE::Blit(mBackBuffer, bitmap.raster, clip.left, clip.top, &source, blend ? blend->weight : 1.0f,
+  LICE::Blit(mDrawTarget, bitmap.raster, clip.left, clip.top, &source, blend ? blend->weight : 1.0f,
              RasterMode(blend));
   return true;
 }
@@ -186,8 +189,8 @@ bool IGraphics::DrawBitmapFrame(const GuiBitmap& bitmap, const GuiRect& dest, in
 }
 
 bool IGraphics::FillRect(const GuiColor& color, const GuiRect& rect, const BlendSpec* blend) {
-  if (mBackBuffer) {
-    LICE::FillRect(mBackBuffer, rect.left, rect.top, rect.W(), rect.H(), color.Packed(),
+  if (mDrawTarget) {
+    LICE::FillRect(mDrawTarget, rect.left, rect.top, rect.W(), rect.H(), color.Packed(),
                    blend ? blend->weight : 1.0f, RasterMode(blend));
   }
   return true;
@@ -203,7 +206,7 @@ bool IGraphics::DrawText(TextStyle& style, const char* text, const GuiRect& rect
   if (style.align == kTextAlignCenter) flags |= LICE_DT_CENTER;
   if (style.align == kTextAlignRight) flags |= LICE_DT_RIGHT;
   LICE_Rect r{rect.left, rect.top, rect.right, rect.bottom};
-  if (mBackBuffer) font->DrawString(mBackBuffer, text, -1, &r, flags);
+  if (mDrawTarget) font->DrawString(mDrawTarget, text, -1, &r, flags);
   return true;
 }
 
@@ -241,8 +244,17 @@ bool IGraphics::CollectDirtyRect(GuiRect& rect) {
 bool IGraphics::DrawRect(const GuiRect& rect) {
   if (mControls.empty()) return true;
   if (mStrictDrawing) {
+    size_t first = 0;
+    const int underlay = rect.Empty() ? 0 : UnderlayCount();
+    if (underlay > 0 && RefreshUnderlay(underlay)) {
+      // The background covers the whole buffer, so the layers touch exactly rect within it.
+      const LICE_Rect area{rect.left, rect.top, rect.right, rect.bottom};
+      LICE::Blit(mBackBuffer, mUnderlay, rect.left, rect.top, &area, 1.0f, LICE_BLIT_MODE_COPY);
+      first = static_cast<size_t>(underlay);
+    }
     mDrawRect = rect;
-    for (IControl* control : mControls) {
+    for (size_t i = first; i < mControls.size(); ++i) {
+      IControl* control = mControls[i];
       if (!control->IsHidden() && Overlaps(rect, control->Rect())) control->Draw(this);
     }
     for (IControl* control : mControls) control->MarkClean();
@@ -380,4 +392,58 @@ void IGraphics::PrepareBuffers() {
   delete mScratch;
   mBackBuffer = new LICE_SysBitmap(mWidth, mHeight);
   mScratch = new LICE_MemBitmap();
+  mDrawTarget = mBackBuffer;
+  mUnderlayLayers.clear();
+}
+
+int IGraphics::UnderlayCount() const {
+  if (mControls.empty() || !mBackBuffer) return 0;
+  const IControl* bg = mControls[0];
+  if (typeid(*bg) != typeid(IBitmapControl) || bg->IsHidden() || bg->ParamIdx() >= 0 || bg->NAuxParams() > 0) {
+    return 0;
+  }
+  const GuiBitmap& bitmap = static_cast<const IBitmapControl*>(bg)->Bitmap();
+  const GuiRect& r = bg->Rect();
+  // Only an opaque copy that fills the whole buffer makes the old contents irrelevant.
+  if (bg->Blend().method != kBlendOpaque || bg->Blend().weight != 1.0f || !bitmap.raster ||
+      bitmap.raster->Width() < mWidth || bitmap.raster->Height() < mHeight || r.left > 0 || r.top > 0 ||
+      r.right < mWidth || r.bottom < mHeight) {
+    return 0;
+  }
+  int count = 1;
+  while (count < NControls()) {
+    const IControl* c = mControls[static_cast<size_t>(count)];
+    if (typeid(*c) != typeid(IBitmapControl) || c->IsHidden() || c->ParamIdx() >= 0 || c->NAuxParams() > 0) break;
+    ++count;
+  }
+  return count >= 2 ? count : 0;  // the background alone is a row copy already
+}
+
+bool IGraphics::RefreshUnderlay(int count) {
+  bool same = mUnderlay && static_cast<int>(mUnderlayLayers.size()) == count;
+  for (int i = 0; same && i < count; ++i) {
+    const auto* c = static_cast<const IBitmapControl*>(mControls[static_cast<size_t>(i)]);
+    const UnderlayLayer& layer = mUnderlayLayers[static_cast<size_t>(i)];
+    same = layer.control == c && layer.frame == IBitmapControl::FrameForValue(c->Bitmap().frames, c->Value()) &&
+           layer.blend.method == c->Blend().method && layer.blend.weight == c->Blend().weight;
+  }
+  if (same) return true;
+
+  if (!mUnderlay) mUnderlay = new LICE_MemBitmap();
+  mUnderlay->Resize(mWidth, mHeight);
+  if (mUnderlay->Width() != mWidth || mUnderlay->Height() != mHeight || !mUnderlay->Bits()) {
+    mUnderlayLayers.clear();
+    return false;
+  }
+  mUnderlayLayers.clear();
+  mDrawTarget = mUnderlay;
+  mDrawRect = GuiRect{0, 0, mWidth, mHeight};
+  for (int i = 0; i < count; ++i) {
+    auto* c = static_cast<IBitmapControl*>(mControls[static_cast<size_t>(i)]);
+    c->Draw(this);
+    mUnderlayLayers.push_back(
+        UnderlayLayer{c, IBitmapControl::FrameForValue(c->Bitmap().frames, c->Value()), c->Blend()});
+  }
+  mDrawTarget = mBackBuffer;
+  return true;
 }

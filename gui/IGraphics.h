@@ -163,6 +163,12 @@ class IGraphics {
   void ClearCapture() noexcept;
   // The raster blit or fill mode for a blend (null: copy with source alpha).
   static int RasterMode(const BlendSpec* blend) noexcept;
+  // The underlay: the opaque background covering the editor and the plain bitmap layers straight
+  // above it (no parameter, drawn the same whatever happens) composed once into a bitmap, so a
+  // strict redraw copies them instead of blending them again; the pixels are the same. Returns
+  // how many controls from the start of the list the copy stands for (0: none, draw them all).
+  int UnderlayCount() const;
+  bool RefreshUnderlay(int count);
 
   std::vector<IControl*> mControls;  // owned
   IPlugBase* mPlug = nullptr;
@@ -185,4 +191,13 @@ class IGraphics {
   bool mTooltipsEnabled = false;
   IControl* mKeyCatcher = nullptr;  // owned
   std::mutex mLock;
+
+  struct UnderlayLayer {
+    const IControl* control;
+    int frame;
+    BlendSpec blend;
+  };
+  LICE_IBitmap* mDrawTarget = nullptr;  // where the primitives draw: the back buffer or the underlay
+  LICE_MemBitmap* mUnderlay = nullptr;  // owned; null until first needed
+  std::vector<UnderlayLayer> mUnderlayLayers;  // what the underlay was composed from
 };

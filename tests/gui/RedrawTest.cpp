@@ -1,9 +1,14 @@
 // The redraw cycle: dirty-rectangle union, strict and non-strict drawing, clean marking.
 #include "tests/gui/GuiTestSupport.h"
 
+#include "tests/core/AllocationCounter.h"
+
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
 #include <memory>
+#include <mutex>
 
 namespace {
 
@@ -105,6 +110,46 @@ TEST(RedrawEmpty, ASurfaceWithoutControlsPresentsNothing) {
   IGraphicsOffscreen g(&plug, 10, 10);
   EXPECT_TRUE(g.DrawRect(GuiRect{0, 0, 10, 10}));
   EXPECT_EQ(0, g.PresentCount());
+}
+
+}  // namespace
+
+namespace {
+
+// The plug-in pushes values from its audio thread: no allocation, and no wait on the surface's
+// lock even while the UI thread holds it.
+TEST(PushFromAudioThread, StoresAndFlagsWithoutAllocatingOrWaiting) {
+  GuiTestPlug plug;
+  plug.GetParam(3)->DeclareContinuous("Level", 0.0, 0.0, 100.0, 0.01, "", 2.0);
+  IGraphicsOffscreen g(&plug, 100, 100);
+  std::vector<std::string> events;
+  IControl* knob = g.AddControl(new LogControl(&plug, GuiRect{0, 0, 10, 10}, 3, &events, "knob"));
+  IControl* follower = g.AddControl(new LogControl(&plug, GuiRect{10, 0, 20, 10}, 7, &events, "follower"));
+  follower->AddAuxParam(3);
+  knob->ApplyPlugValue(0.9);  // the first values only set the defaults
+  follower->ApplyPlugValue(0.9);
+  for (int i = 0; i < 2; ++i) {
+    knob->MarkClean();
+    follower->MarkClean();
+  }
+
+  std::unique_lock<std::mutex> uiHoldsTheLock(g.SurfaceLock());
+  auto pushed = std::async(std::launch::async, [&] {
+    StartCountingAllocations();
+    g.PushParamToControls(3, 25.0, false);  // plain: sqrt(25 / 100)
+    g.PushParamToControls(7, 0.125, true);
+    return StopCountingAllocations();
+  });
+  const bool finished = pushed.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  uiHoldsTheLock.unlock();
+  ASSERT_TRUE(finished) << "the push waited for the surface lock";
+  EXPECT_EQ(0, pushed.get());
+  EXPECT_DOUBLE_EQ(0.5, knob->Value());
+  EXPECT_DOUBLE_EQ(0.5, follower->AuxParamAt(0)->value.load());
+  EXPECT_DOUBLE_EQ(0.125, follower->Value());
+  EXPECT_TRUE(knob->NeedsRedraw());
+  EXPECT_TRUE(follower->NeedsRedraw());
+  EXPECT_TRUE(plug.notifiedValues.empty());
 }
 
 }  // namespace
