@@ -12,6 +12,7 @@ std::unique_lock<std::mutex> LockOwner(IGraphics* owner) {
   return owner ? std::unique_lock<std::mutex>(owner->SurfaceLock()) : std::unique_lock<std::mutex>();
 }
 
+// Copies at most kMaxChars characters and the terminating zero.
 void CopyCut(char* out, const char* text) {
   size_t n = std::strlen(text);
   if (n > static_cast<size_t>(ITextControl::kMaxChars)) n = ITextControl::kMaxChars;
@@ -40,7 +41,7 @@ void ITextControl::SetText(const char* text) {
   CopyCut(cut, text ? text : "");
   auto lock = LockOwner(mOwner);
   if (std::strcmp(mTextBuf, cut) == 0) return;
-  std::memcpy(mTextBuf, cut, sizeof cut);
+  CopyCut(mTextBuf, cut);
   MarkDirty(false);
 }
 
@@ -52,5 +53,5 @@ std::string ITextControl::Text() const {
 
 void ITextControl::CopyText(char* out) const {
   auto lock = LockOwner(mOwner);
-  std::memcpy(out, mTextBuf, sizeof mTextBuf);
+  CopyCut(out, mTextBuf);
 }
