@@ -11,6 +11,7 @@
 #include "gui/IPopupMenu_PresetSelector.h"
 #include "gui/ITextControl.h"
 #include "instrument/PresetLibrary.h"
+#include "instrument/SharedFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -158,7 +159,8 @@ TEST(EditorLayout, PresetBarStylesColoursAndPickers) {
   EXPECT_EQ(kTextQualityDefault, style.quality);
 
   std::string folder = PresetLibraryFolder();
-  folder.pop_back();  // the pickers take it without the trailing separator
+  folder.pop_back();  // the pickers take it without the trailing separator, with the platform's own
+  folder = NativeSeparators(folder);
   const struct {
     IFileSelectorControl* picker;
     int index;
