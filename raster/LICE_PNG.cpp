@@ -123,18 +123,29 @@ bool IsPNGFileName(const char* name) noexcept {
          std::tolower(static_cast<unsigned char>(ext[3])) == 'g';
 }
 
-bool EncodePNG(const LICE_IBitmap& bitmap, std::vector<uint8_t>* out) {
+bool EncodePNG(const LICE_IBitmap& bitmap, std::vector<uint8_t>* out, bool opaque) {
   if (!out) return false;
   out->clear();
   const uint32_t* bits = bitmap.Bits();
-  if (!bits || bitmap.Width() < 1 || bitmap.Height() < 1) return false;
+  const int w = bitmap.Width();
+  const int h = bitmap.Height();
+  if (!bits || w < 1 || h < 1) return false;
+  png_int_32 stride = bitmap.RowSpan() * 4;
+  std::vector<uint32_t> solid;
+  if (opaque) {
+    solid.resize(static_cast<size_t>(w) * h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        solid[static_cast<size_t>(y) * w + x] = bits[static_cast<size_t>(y) * bitmap.RowSpan() + x] | 0xFF000000u;
+    bits = solid.data();
+    stride = w * 4;
+  }
 
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(bitmap.Width());
-  image.height = static_cast<png_uint_32>(bitmap.Height());
+  image.width = static_cast<png_uint_32>(w);
+  image.height = static_cast<png_uint_32>(h);
   image.format = PNG_FORMAT_BGRA;  // our pixels' bytes in memory, straight alpha
-  const png_int_32 stride = bitmap.RowSpan() * 4;
   png_alloc_size_t size = 0;
   if (!png_image_write_get_memory_size(image, size, 0, bits, stride, nullptr)) return false;
   out->resize(size);
@@ -146,9 +157,9 @@ bool EncodePNG(const LICE_IBitmap& bitmap, std::vector<uint8_t>* out) {
   return true;
 }
 
-bool WritePNG(const char* path, const LICE_IBitmap& bitmap) {
+bool WritePNG(const char* path, const LICE_IBitmap& bitmap, bool opaque) {
   std::vector<uint8_t> bytes;
-  if (!path || !EncodePNG(bitmap, &bytes)) return false;
+  if (!path || !EncodePNG(bitmap, &bytes, opaque)) return false;
   FILE* f = std::fopen(path, "wb");
   if (!f) return false;
   const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
