@@ -9,6 +9,7 @@
 #include FT_SYNTHESIS_H
 
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <new>
 #include <string>
@@ -79,6 +80,8 @@ void DeleteMemoryContext(void*) noexcept {}
 void* CreateSection(void*, int width, int height, uint32_t** bits, void** previous) noexcept {
   const size_t bytes = (static_cast<size_t>(width) * static_cast<size_t>(height) * 4 + 63) & ~size_t{63};
   void* p = std::aligned_alloc(64, bytes);
+  // Cleared, as a Windows section starts: a surface shows the same first picture on both systems.
+  if (p) std::memset(p, 0, bytes);
   *bits = static_cast<uint32_t*>(p);
   *previous = nullptr;
   return p;

@@ -46,10 +46,11 @@ bool IsPNGFileName(const char* name) noexcept;
 // The loader's file-type entry.
 constexpr const char* kPNGFileTypeDescription = "PNG files (*.PNG)";
 
-// Encodes bitmap as an 8-bit RGBA PNG. Returns false (out cleared) when the bitmap is empty or
-// encoding fails.
-bool EncodePNG(const LICE_IBitmap& bitmap, std::vector<uint8_t>* out);
-bool WritePNG(const char* path, const LICE_IBitmap& bitmap);
+// Encodes bitmap as an 8-bit RGBA PNG. opaque writes every alpha as 255, as a window shows the
+// bitmap (a back buffer's alpha is a by-product of blending, not transparency). Returns false
+// (out cleared) when the bitmap is empty or encoding fails.
+bool EncodePNG(const LICE_IBitmap& bitmap, std::vector<uint8_t>* out, bool opaque = false);
+bool WritePNG(const char* path, const LICE_IBitmap& bitmap, bool opaque = false);
 
 // An operating-system font for a LICE_CachedFont; null only when not even the default face can
 // be made. Free it with DeleteOsFont unless a font owns it (LICE_FONT_FLAG_OWNS_HFONT).

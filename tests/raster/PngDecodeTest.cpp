@@ -329,7 +329,7 @@ TEST(PngDecode, BrokenImagesGiveNullAndReleaseEverything) {
   EXPECT_FALSE(LICE::LoadPNGFromMemory(nullptr, 100));
 }
 
-TEST(PngEncode, RoundTripsEveryPixelAndRefusesEmptyBitmaps) {
+TEST(PngEncode, RoundTripsEveryPixelOrMakesThemOpaqueAndRefusesEmptyBitmaps) {
   LICE_MemBitmap bm(5, 3);  // row span 8: the padding must not leak into the file
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 8; ++x) bm.Bits()[y * 8 + x] = x < 5 ? Argb(x * 60, y * 100, 255 - x, 3 * x + y) : 0xDEADBEEF;
@@ -341,6 +341,12 @@ TEST(PngEncode, RoundTripsEveryPixelAndRefusesEmptyBitmaps) {
   ASSERT_EQ(back->Height(), 3);
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 5; ++x) EXPECT_EQ(back->Bits()[y * back->RowSpan() + x], bm.Bits()[y * 8 + x]);
+
+  ASSERT_TRUE(LICE::EncodePNG(bm, &bytes, true));
+  back = LICE::LoadPNGFromMemory(bytes.data(), bytes.size());
+  ASSERT_TRUE(back);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(back->Bits()[y * back->RowSpan() + x], bm.Bits()[y * 8 + x] | 0xFF000000u);
 
   LICE_MemBitmap empty;
   EXPECT_FALSE(LICE::EncodePNG(empty, &bytes));
