@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
   g->OpenEditorWindow(nullptr);
   for (const MouseDrag& d : options.drags) g->Drag(d.x, d.y, d.dX, d.dY);
   g->DrawRect(GuiRect{0, 0, g->Width(), g->Height()});
-  if (!LICE::WritePNG(options.output.c_str(), *g->BackBuffer())) {
+  if (!LICE::WritePNG(options.output.c_str(), *g->BackBuffer(), true)) {  // as a window shows it
     return Fail("cannot write '" + options.output + "'", 2);
   }
   return 0;
