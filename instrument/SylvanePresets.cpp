@@ -35,6 +35,7 @@ bool Sylvane::ReadPreset() {
   PresetValue values[kPresetElementCount];
   std::string conversionError;  // a bad value stops the read; the values before it stay applied
   const int count = ParsePresetLine(line, values, conversionError);
+  if (count == 0) return false;  // nothing applied: not a preset, so its name must not show
   IGraphics* graphics = Graphics();
   for (int i = 0; i < count; ++i) {
     const int idx = values[i].paramIndex;

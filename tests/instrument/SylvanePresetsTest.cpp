@@ -102,16 +102,36 @@ TEST_F(SylvanePresets, ValuesPassThroughSinglePrecisionAndAreClamped) {
   EXPECT_NE(std::string::npos, ReadAll(again).find("<AmpWindLevel>0.3</AmpWindLevel>"));
 }
 
-TEST_F(SylvanePresets, OnlyTheLastLineLoads) {
+TEST_F(SylvanePresets, TheLastLineWithContentLoads) {
   const std::string path = scratch + "lines.sylvanepreset";
-  WriteAll(path, "<WindSpeed>0.5</WindSpeed>\n");
-  EXPECT_FALSE(h.plug->LoadPresetFile(path));
-  EXPECT_EQ(0.12, h.Param(kWindSpeed));
-  EXPECT_EQ("< Presets Library >", NameText());
-
-  WriteAll(path, "<WindSpeed>0.9</WindSpeed>\n<WindSpeed>0.5</WindSpeed>");
+  WriteAll(path, "<WindSpeed>0.9</WindSpeed>\r\n<WindSpeed>0.5</WindSpeed>\r\n");
   EXPECT_TRUE(h.plug->LoadPresetFile(path));
   EXPECT_EQ(0.5, h.Param(kWindSpeed));
+  EXPECT_EQ("lines", NameText());
+}
+
+// A file from which nothing applies is not a preset: the load fails and the name stays.
+TEST_F(SylvanePresets, AFileThatAppliesNothingDoesNotLoad) {
+  const struct {
+    const char* what;
+    std::string content;
+    bool loads;
+  } cases[] = {
+      {"no element", "hello", false},
+      {"UTF-16", std::string("<\0W\0i\0n\0d\0S\0p\0e\0e\0d\0>\0" "0\0.\0" "5\0", 30), false},
+      {"first value broken", "<AmpFadeInOut>x</AmpFadeInOut><WindSpeed>0.5</WindSpeed>", false},
+      {"empty", "", false},
+      {"stops after one", "<AmpFadeInOut>0.6</AmpFadeInOut><WindSpeed>x</WindSpeed>", true},
+  };
+  for (const auto& c : cases) {
+    SylvaneHarness fresh;
+    const std::string path = scratch + "case.sylvanepreset";
+    WriteAll(path, c.content);
+    EXPECT_EQ(c.loads, fresh.plug->LoadPresetFile(path)) << c.what;
+    EXPECT_EQ(c.loads ? "case" : "< Presets Library >", std::string(fresh.plug->PresetNameText()->Text())) << c.what;
+    EXPECT_EQ(c.loads ? static_cast<double>(0.6f) : 0.3, fresh.Param(kAmpFadeInOut)) << c.what;
+    EXPECT_EQ(0.12, fresh.Param(kWindSpeed)) << c.what;
+  }
 }
 
 TEST_F(SylvanePresets, NonFiniteAndBrokenValuesNeverReachTheSound) {
@@ -140,13 +160,13 @@ TEST_F(SylvanePresets, NonFiniteAndBrokenValuesNeverReachTheSound) {
 TEST_F(SylvanePresets, AnyFileContentLoadsSafely) {
   const std::string path = scratch + "junk.sylvanepreset";
   std::string junk;
-  for (int i = 0; i < 2 * 1024 * 1024; ++i) junk.push_back(static_cast<char>((i * 7919) & 0xFF));
+  for (size_t i = 0; i + 100 < kPresetFileLimit; ++i) junk.push_back(static_cast<char>((i * 7919) & 0xFF));
   junk.erase(std::remove(junk.begin(), junk.end(), '\n'), junk.end());
   WriteAll(path, "<WindSpeed>0.25</WindSpeed>" + junk);
   EXPECT_TRUE(h.plug->LoadPresetFile(path));
   EXPECT_EQ(0.25, h.Param(kWindSpeed));
   WriteAll(path, std::string(100, '\0'));
-  EXPECT_TRUE(h.plug->LoadPresetFile(path));
+  EXPECT_FALSE(h.plug->LoadPresetFile(path));
   EXPECT_EQ(0.25, h.Param(kWindSpeed));
 }
 
