@@ -116,6 +116,18 @@ list=$("$render" --list-presets)
 grep -q "3  SFX - Wind (ControlChange) *installed" <<<"$list" || fail "--list-presets misses index 3"
 grep -q "4  SFX - Foliage (Stochastic) *not installed" <<<"$list" || fail "--list-presets lists index 4 as installed"
 
+# Every factory preset loads, and the Blizzard is clearly the loudest of them.
+factory=$dir/factory-docs/KorvelAudio/Sylvane/Presets/Factory
+mkdir -p "$factory" && cp "$(dirname "$0")"/../../resources/presets/Factory/*.sylvanepreset "$factory/"
+loudest=0 loudest_other=0
+for i in 1 2 3 4 5 6; do
+  SYLVANE_DOCUMENTS_DIR=$dir/factory-docs expect_status 0 "factory preset $i" "$render" -q -d 8 -P $i "$dir/f$i.wav"
+  rms=$(sox "$dir/f$i.wav" -n trim 3 stat 2>&1 | awk '/RMS     amplitude/{print $3}')
+  if [[ $i == 6 ]]; then loudest=$rms; else loudest_other=$(awk -v a="$rms" -v b="$loudest_other" 'BEGIN { print (a > b ? a : b) }'); fi
+done
+awk -v b="$loudest" -v o="$loudest_other" 'BEGIN { exit !(b > 1.3 * o) }' ||
+  fail "the Blizzard (RMS $loudest) is not clearly louder than the other presets (up to $loudest_other)"
+
 if [[ $failures -gt 0 ]]; then
   echo "$failures failure(s)"
   exit 1
