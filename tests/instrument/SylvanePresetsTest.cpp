@@ -112,13 +112,14 @@ TEST_F(SylvanePresets, TheLastLineWithContentLoads) {
 
 // A file from which nothing applies is not a preset: the load fails and the name stays.
 TEST_F(SylvanePresets, AFileThatAppliesNothingDoesNotLoad) {
+  static const char kUtf16[] = "<\0W\0i\0n\0d\0S\0p\0e\0e\0d\0>\0" "0\0.\0" "5\0<\0/\0W\0";
   const struct {
     const char* what;
     std::string content;
     bool loads;
   } cases[] = {
       {"no element", "hello", false},
-      {"UTF-16", std::string("<\0W\0i\0n\0d\0S\0p\0e\0e\0d\0>\0" "0\0.\0" "5\0", 30), false},
+      {"UTF-16", std::string(kUtf16, sizeof kUtf16 - 1), false},
       {"first value broken", "<AmpFadeInOut>x</AmpFadeInOut><WindSpeed>0.5</WindSpeed>", false},
       {"empty", "", false},
       {"stops after one", "<AmpFadeInOut>0.6</AmpFadeInOut><WindSpeed>x</WindSpeed>", true},
