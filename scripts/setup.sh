@@ -11,6 +11,8 @@ packages=(
   libsndfile1-dev sox
   libpng-dev zlib1g-dev libz-mingw-w64-dev
   libfreetype-dev libfontconfig-dev
+  # tools/artwork: the editor image generator and its preview
+  python3-cairo python3-pil fonts-dejavu-core fonts-dejavu-extra
 )
 
 missing=()
