@@ -88,7 +88,7 @@ class Sylvane : public SylvaneAdapter {
   void StepPreset(int delta);
   void LoadSelectedPreset();
   void ShowPresetName(const std::string& path);
-  bool HandleCommandChange(int paramIdx, double value);
+  void HandleCommandChange(int paramIdx, double value);
   void RequestPresetRead(bool library, int libraryIndex);
   bool PostPresetRequest(const std::string* path);
   void RequestPresetWrite();

@@ -80,37 +80,37 @@ bool Sylvane::FinishPresetRead(const std::string& path, int libraryIndex, bool o
   return true;
 }
 
-bool Sylvane::HandleCommandChange(int paramIdx, double value) {
+void Sylvane::HandleCommandChange(int paramIdx, double value) {
   double& last = mCommandValues[paramIdx - kPresetBackward];
   const bool unchanged = value == last;
   last = value;
   if (RestoringState()) {
     ++mPresetGeneration;  // a restored state also outranks a file still being read
-    return false;
+    return;
   }
-  if (unchanged) return false;
+  if (unchanged) return;
   switch (paramIdx) {
     case kPresetBackward:
     case kPresetForward:
-      if (value != 1.0) return false;
+      if (value != 1.0) return;
       ResetVoices();
       StepPreset(paramIdx == kPresetForward ? 1 : -1);
       LoadSelectedPreset();
-      return true;
+      return;
     case kPresetLoad:
       RequestPresetRead(false, 0);
-      return true;
+      return;
     case kPresetSave:
       // A host's automation never writes a file; only the user's own save button does.
-      if (!mEditorChange) return false;
+      if (!mEditorChange) return;
       RequestPresetWrite();
-      return true;
+      return;
     case kPresetSelector:
       ResetVoices();
       LoadSelectedPreset();
-      return true;
+      return;
     default:
-      return false;
+      return;
   }
 }
 
