@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -402,6 +404,33 @@ TEST_F(SylvanePresets, ARestoredStateOutranksAFileStillBeingRead) {
   h.plug->WaitForPresetFiles();
   EXPECT_EQ(0.12, h.Param(kWindSpeed));
   EXPECT_EQ("< Presets Library >", NameText());
+}
+
+// Three threads as in a host: the audio thread renders blocks while the user loads from the
+// editor and the worker reads; the values arrive between two blocks.
+TEST_F(SylvanePresets, AnEditorLoadReachesARunningAudioThread) {
+  h.plug->SetRenderingOffline(false);
+  const std::string path = scratch + "live.sylvanepreset";
+  WriteAll(path, "<WindSpeed>0.5</WindSpeed><AmpMainVolume>0.25</AmpMainVolume>");
+  h.plug->PresetLoadSelector()->SetFilePath(path.c_str());
+  std::atomic<bool> stop{false};
+  std::atomic<int> blocks{0};
+  std::thread audio([&] {
+    while (!stop) {
+      h.Block(64);
+      ++blocks;
+    }
+  });
+  while (blocks < 10) std::this_thread::yield();
+  h.plug->SetParamFromEditor(kPresetLoad, 1.0);
+  h.plug->WaitForPresetFiles();
+  const int after = blocks;
+  while (blocks < after + 10) std::this_thread::yield();
+  stop = true;
+  audio.join();
+  EXPECT_EQ(static_cast<double>(0.5f), h.KernelParam(kWindSpeed));
+  EXPECT_EQ(0.25, h.KernelParam(kAmpMainVolume));
+  EXPECT_EQ("live", NameText());
 }
 
 }  // namespace
