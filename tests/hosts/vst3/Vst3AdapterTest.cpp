@@ -136,6 +136,9 @@ TEST(Vst3Adapter, ProcessRacingStateAndParameterCallsSeesOnlyWholeValues) {
     in.plug->setParamNormalized(kParamB, valuesB[snapshots % 2]);
     const double seen = in.plug->getParamNormalized(kParamB);
     EXPECT_TRUE(seen == valuesB[0] || seen == valuesB[1]) << seen;
+    // Read without the lock while the audio thread writes it.
+    const double live = in.plug->getParamNormalized(kParamA);
+    EXPECT_TRUE(live == valuesA[0] || live == valuesA[1] || live == 0.5) << live;
     MemoryStream* saved = new MemoryStream;
     ASSERT_EQ(in.plug->getState(saved), kResultOk);
     ASSERT_EQ(saved->Bytes().size(), 26u * 8u + 4u);

@@ -171,6 +171,9 @@ TEST(Vst3Module, DeclaresOneStereoOutputAndOneMidiInput) {
   bad = ProcessSetup{kRealtime, kSample32, 0, 44100.0};
   EXPECT_EQ(p.processor->setupProcessing(bad), kResultFalse);
 
+  // A block before setupProcessing (no block size known yet) is silence, not a crash.
+  EXPECT_EQ(RunBlock(p, 64), 0.0);
+
   EXPECT_EQ(p.component->terminate(), kResultOk);
   EXPECT_EQ(p.component->getBusCount(kAudio, kOutput), 0);
   EXPECT_EQ(p.controller->getParameterCount(), 0);
