@@ -6,10 +6,12 @@ setlocal
 set "here=%~dp0"
 set "presets=%PUBLIC%\Documents\KorvelAudio\Sylvane\Presets"
 
-rem One line per module.
-xcopy "%here%Sylvane.vst3" "%CommonProgramFiles%\VST3\Sylvane.vst3\" /E /I /Y /Q || goto failed
+rem One pair of lines per module.
+xcopy "%here%Sylvane.vst3" "%CommonProgramFiles%\VST3\Sylvane.vst3\" /E /I /Y /Q
+if errorlevel 1 goto failed
 
-xcopy "%here%Presets\Factory" "%presets%\Factory\" /E /I /Y /Q || goto failed
+xcopy "%here%Presets\Factory" "%presets%\Factory\" /E /I /Y /Q
+if errorlevel 1 goto failed
 if not exist "%presets%\User" mkdir "%presets%\User"
 echo Sylvane is installed. Rescan plug-ins in your host to find it.
 exit /b 0
