@@ -5,9 +5,12 @@
 // The core creates every parameter blank in its constructor; the plug-in then declares each one
 // (DeclareContinuous). A parameter has no lock of its own: change it with the core's parameter
 // lock held (IPlugBase::ParamLock). Texts passed in are copied and cut to their fixed fields.
+// The value alone is a lock-free atomic: a host's controller may read or set it from another
+// thread while a block runs, and either side sees a whole value, never a torn one.
 #pragma once
 
 #include <cstddef>
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -40,8 +43,8 @@ class PlugParam {
 
   // value := plain clamped to [min, max]. NaN and infinities are ignored.
   void SetValue(double plain) noexcept;
-  // value := min + n^shape * (max - min), rounded to the nearest step unless the type is Double,
-  // and kept below max; callers pass n within 0..1. A non-finite n or result is ignored.
+  // value := min + n^shape * (max - min) with n clamped to 0..1, rounded to the nearest step
+  // unless the type is Double, and clamped to [min, max]. A non-finite n or result is ignored.
   void SetFromNormalized(double normalized) noexcept;
   // The plain value clamped to [min, max] (NaN counts as min) mapped to 0..1 through 1/shape.
   double ToNormalized(double plain) const noexcept;
@@ -94,8 +97,27 @@ class PlugParam {
   const DisplayText* DisplayTextAt(int n) const noexcept;
 
  private:
+  // A double that loads and stores atomically (relaxed: each value stands alone) and copies
+  // like a plain one, so that PlugParam stays a value type.
+  class AtomicValue {
+   public:
+    AtomicValue(double v = 0.0) noexcept : mBits(v) {}
+    AtomicValue(const AtomicValue& other) noexcept : mBits(other.Load()) {}
+    AtomicValue& operator=(const AtomicValue& other) noexcept { return *this = other.Load(); }
+    AtomicValue& operator=(double v) noexcept {
+      mBits.store(v, std::memory_order_relaxed);
+      return *this;
+    }
+    operator double() const noexcept { return Load(); }
+    double Load() const noexcept { return mBits.load(std::memory_order_relaxed); }
+
+   private:
+    std::atomic<double> mBits;
+    static_assert(std::atomic<double>::is_always_lock_free, "parameter values must be lock-free");
+  };
+
   ParamType mType = kParamNone;
-  double mValue = 0.0;
+  AtomicValue mValue = 0.0;
   double mMin = 0.0;
   double mMax = 1.0;
   double mStep = 1.0;

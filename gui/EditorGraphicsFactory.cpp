@@ -17,9 +17,9 @@ void SetEditorGraphicsFactory(EditorGraphicsFactory factory) noexcept {
   gFactory.store(factory ? factory : &MakeOffscreen);
 }
 
-void SetEditorModuleHandle(void* module) noexcept { gModule.store(module); }
+void SetEditorGraphicsModule(void* module) noexcept { gModule.store(module); }
 
-void* EditorModuleHandle() noexcept { return gModule.load(); }
+void* EditorGraphicsModule() noexcept { return gModule.load(); }
 
 IGraphics* CreateEditorGraphics(IPlugBase* plug, int width, int height) {
   return gFactory.load()(plug, width, height, gModule.load());

@@ -10,8 +10,8 @@ using EditorGraphicsFactory = IGraphics* (*)(IPlugBase* plug, int width, int hei
 
 // Module load, before instances exist. Null restores the offscreen default.
 void SetEditorGraphicsFactory(EditorGraphicsFactory factory) noexcept;
-void SetEditorModuleHandle(void* module) noexcept;
-void* EditorModuleHandle() noexcept;
+void SetEditorGraphicsModule(void* module) noexcept;
+void* EditorGraphicsModule() noexcept;
 
 // A new surface of width x height for plug (caller owns it); never null.
 IGraphics* CreateEditorGraphics(IPlugBase* plug, int width, int height);

@@ -15,6 +15,8 @@ packages=(
   libfreetype-dev libfontconfig-dev fontconfig fonts-liberation dpkg-dev
   # tools/artwork: the editor image generator and its preview
   python3-cairo python3-pil fonts-dejavu-core fonts-dejavu-extra
+  # the VST 3 interface headers (only its pluginterfaces/ folder is used)
+  juce-modules-source-data
 )
 
 missing=()

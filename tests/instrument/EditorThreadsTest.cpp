@@ -60,6 +60,7 @@ TEST(EditorThreads, AutomationOnTheAudioThreadAndRedrawsOnTheUiThreadDoNotRace) 
     // order the two threads and hide the very races this test looks for).
     std::this_thread::sleep_for(std::chrono::milliseconds(b % 10 == 0 ? 5 : 1));
   }
+  h.plug->WaitForPresetFiles();  // presets load on the plug-in's worker thread
   done.store(true);
   ui.join();
   g->RedrawCycle();

@@ -179,6 +179,7 @@ TEST(EditorLayout, TheClickOrderPutsSelectorAndPickersOnTopAndKnobsFollowTheirPa
   auto* g = static_cast<IGraphicsOffscreen*>(h.plug->Graphics());
   g->QueueMenuChoice({2, 4});  // a click on the name opens the menu (the Blizzard)
   g->Click(S(500), S(100));
+  h.plug->WaitForPresetFiles();
   EXPECT_EQ(6.0f, h.plug->CurrentPreset());
   g->QueueFile("");
   g->Click(S(40), S(100));  // load picker over its face: a cancelled dialog toggles the parameter

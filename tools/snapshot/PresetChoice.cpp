@@ -1,4 +1,4 @@
-#include "tools/render/PresetChoice.h"
+#include "tools/snapshot/PresetChoice.h"
 
 #include "instrument/PresetLibrary.h"
 #include "tools/render/RenderOptions.h"
