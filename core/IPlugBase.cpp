@@ -439,15 +439,19 @@ bool IPlugBase::SerializeParams(StateChunk& chunk) {
 
 int IPlugBase::UnserializeParams(const StateChunk& chunk, int pos) {
   Lock lock(mParamLock);
-  for (size_t i = 0; i < mParams.size() && pos >= 0; ++i) {
+  // All or nothing: a state that lacks any value changes no parameter.
+  const long long need = 8LL * NParams();
+  if (pos < 0 || chunk.Size() - static_cast<long long>(pos) < need) return -1;
+  for (PlugParam& param : mParams) {
     double value = 0.0;
-    const int next = chunk.Get(&value, pos);
-    // Where the data runs out the parameter reads 0 (clamped) and loading stops there.
-    if (next < 0) value = 0.0;
-    mParams[i].SetValue(value);
-    pos = next;
+    pos = chunk.Get(&value, pos);
+    param.SetValue(value);
   }
+  // The product learns of every value, knowing that it comes from a stored state.
+  const bool outer = mRestoringState;
+  mRestoringState = true;
   for (int i = 0; i < NParams(); ++i) HandleParamChange(i);
+  mRestoringState = outer;
   return pos;
 }
 
@@ -474,18 +478,24 @@ bool IPlugBase::RestoreProgram(int k) {
   ProgramSlot& slot = mPrograms[static_cast<size_t>(k)];
   bool restored = false;
   if (slot.initialized) {
+    // A product's ReadStateChunk may fail after its parameters have loaded: put them back.
+    StateChunk live;
+    SerializeParams(live);
     restored = ReadStateChunk(slot.chunk, 0) > 0;
+    if (!restored) UnserializeParams(live, 0);
   } else {
     // A slot the host chose before anything was stored in it keeps the live values.
-    slot.initialized = true;
     int userPresets = 0;
     for (const ProgramSlot& other : mPrograms) {
       if (std::strstr(other.name, kUserPresetName)) ++userPresets;
     }
     char name[kProgramNameSize];
     std::snprintf(name, sizeof name, "%s %d", kUserPresetName, userPresets + 1);
-    slot.SetName(name);
     restored = StoreState(slot);
+    if (restored) {
+      slot.initialized = true;
+      slot.SetName(name);
+    }
   }
   if (!restored) return false;
   mCurrentProgram = k;
@@ -529,15 +539,21 @@ int IPlugBase::UnserializePresets(const StateChunk& chunk, int pos) {
   Lock lock(mParamLock);
   for (ProgramSlot& slot : mPrograms) {
     if (pos < 0) break;
-    pos = chunk.GetText(slot.name, kProgramNameSize, pos);
+    char name[kProgramNameSize];
+    pos = chunk.GetText(name, kProgramNameSize, pos);
     uint8_t initialized = 0;
     pos = chunk.Get(&initialized, pos);
     if (pos < 0) break;
-    slot.initialized = initialized != 0;
-    if (slot.initialized) {
+    if (initialized != 0) {
+      // The slot changes only once its whole state has loaded.
       pos = ReadStateChunk(chunk, pos);
-      if (pos > 0) StoreState(slot);
+      if (pos < 0 || !StoreState(slot)) {
+        pos = -1;
+        break;
+      }
     }
+    slot.SetName(name);
+    slot.initialized = initialized != 0;
   }
   RestoreProgram(mCurrentProgram);
   return pos;

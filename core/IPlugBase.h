@@ -192,24 +192,29 @@ class IPlugBase {
   // Appends every parameter's value as a 64-bit float in index order; true when the chunk is
   // non-empty afterwards.
   bool SerializeParams(StateChunk& chunk);
-  // Reads values from pos on, clamping each to its parameter's range (non-finite ones are
-  // skipped). The first value that is not all there sets its parameter to 0 (clamped), the
-  // position becomes -1 and reading stops. Then HandleParamChange for every parameter. Returns
-  // the position after the last value read, or -1.
+  // Reads one 64-bit value per parameter from pos on, clamping each to its parameter's range
+  // (non-finite ones are skipped), then calls HandleParamChange for every parameter with
+  // RestoringState() true. When fewer than 8 bytes per parameter remain (or pos is -1), returns
+  // -1 and changes nothing; otherwise the position after the last value.
   int UnserializeParams(const StateChunk& chunk, int pos);
   // n times: the first uninitialised slot takes the current state and name ("Empty" when null).
   void MakeDefaultPrograms(const char* name, int n);
   // Makes slot k current: loads it, or, when it holds nothing yet, stores the live state into it
-  // under the name "user preset N". False (nothing changed) for a bad index or a failed load.
+  // under the name "user preset N". All or nothing: false, with every parameter as it was, for a
+  // bad index or a failed load.
   bool RestoreProgram(int k);
   // The slot's name; the empty text for a bad index.
   const char* ProgramName(int k) const noexcept;
   // Stores the live state into the current slot and renames it when name is non-empty.
   void ModifyCurrentPreset(const char* name = nullptr);
   // Bank layout: per slot its name (PutText), 1 byte initialised flag, and the stored state of an
-  // initialised slot.
+  // initialised slot. Reading stops (-1) at the first slot whose data runs out; that slot and the
+  // ones after it keep what they held.
   bool SerializePresets(StateChunk& chunk);
   int UnserializePresets(const StateChunk& chunk, int pos);
+  // True while UnserializeParams tells the product of restored values: a product then takes the
+  // values but runs no command they would otherwise trigger (lock held).
+  bool RestoringState() const noexcept { return mRestoringState; }
   int NPrograms() const noexcept { return static_cast<int>(mPrograms.size()); }
   int CurrentProgram() const noexcept { return mCurrentProgram; }
   const ProgramSlot* Program(int k) const noexcept;
@@ -276,6 +281,7 @@ class IPlugBase {
   bool mIsInstrument = false;
   bool mDoesMidi = false;
   bool mBypassed = false;
+  bool mRestoringState = false;
   int32_t mCurrentProgram = 0;
   double mSampleRate = 44100.0;
   int32_t mBlockSize = 0;

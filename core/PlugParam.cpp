@@ -51,11 +51,12 @@ void PlugParam::SetValue(double plain) noexcept {
 
 void PlugParam::SetFromNormalized(double normalized) noexcept {
   if (!std::isfinite(normalized)) return;
-  double v = mMin + std::pow(normalized, mShape) * (mMax - mMin);
+  // Hosts may send values outside 0..1; neither they nor step rounding leave the range.
+  const double n = normalized < 0.0 ? 0.0 : (normalized > 1.0 ? 1.0 : normalized);
+  double v = mMin + std::pow(n, mShape) * (mMax - mMin);
   if (mType != kParamDouble) v = std::floor(v / mStep + 0.5) * mStep;  // nearest step, halves up
   if (!std::isfinite(v)) return;
-  // Only the upper bound is enforced: callers pass n within 0..1.
-  mValue = v < mMax ? v : mMax;
+  mValue = v < mMin ? mMin : (v < mMax ? v : mMax);
 }
 
 double PlugParam::ToNormalized(double plain) const noexcept {

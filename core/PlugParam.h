@@ -40,8 +40,8 @@ class PlugParam {
 
   // value := plain clamped to [min, max]. NaN and infinities are ignored.
   void SetValue(double plain) noexcept;
-  // value := min + n^shape * (max - min), rounded to the nearest step unless the type is Double,
-  // and kept below max; callers pass n within 0..1. A non-finite n or result is ignored.
+  // value := min + n^shape * (max - min) with n clamped to 0..1, rounded to the nearest step
+  // unless the type is Double, and clamped to [min, max]. A non-finite n or result is ignored.
   void SetFromNormalized(double normalized) noexcept;
   // The plain value clamped to [min, max] (NaN counts as min) mapped to 0..1 through 1/shape.
   double ToNormalized(double plain) const noexcept;

@@ -1,6 +1,7 @@
 #include "instrument/MidiEventQueue.h"
 
 #include <algorithm>
+#include <climits>
 #include <new>
 
 namespace {
@@ -9,7 +10,7 @@ constexpr int kQueueGranularity = 512;
 int RoundUp(int n, int step) { return (n + step - 1) / step * step; }
 }  // namespace
 
-MidiEventQueue::MidiEventQueue(int capacity) : mGrowthStep(capacity) { Reallocate(capacity); }
+MidiEventQueue::MidiEventQueue(int capacity) { Reallocate(capacity); }
 
 bool MidiEventQueue::Reallocate(int capacity) {
   if (capacity <= 0) return false;
@@ -34,7 +35,7 @@ bool MidiEventQueue::Add(const MidiMessage& message) {
   if (mEnd >= mCapacity) {
     if (mFront > 0) {
       Compact();
-    } else if (mGrowthStep <= 0 || !Reallocate(mGrowthStep * (mCapacity / mGrowthStep + 1))) {
+    } else if (mCapacity > INT_MAX / 2 || !Reallocate(mCapacity > 0 ? 2 * mCapacity : kQueueGranularity)) {
       return false;
     }
   }
@@ -59,8 +60,7 @@ void MidiEventQueue::Flush(int nFrames) noexcept {
 void MidiEventQueue::Resize(int blockSize) {
   Compact();
   // A host that reports no block size still gets a usable queue.
-  int capacity = RoundUp(std::max(blockSize, 1), kQueueGranularity);
-  mGrowthStep = capacity;
+  int capacity = std::max(RoundUp(std::max(blockSize, 1), kQueueGranularity), static_cast<int>(kMinCapacity));
   if (mEnd > capacity) capacity = RoundUp(mEnd, kQueueGranularity);
   if (capacity != mCapacity) Reallocate(capacity);
 }

@@ -1,7 +1,8 @@
 // Pending MIDI messages of the current and later blocks, ordered by sample offset.
 // Filled by HandleMidiMessage and drained by ProcessBlock, both on the audio thread under the
-// plug-in's parameter lock. Storage is sized at reset to the block size; Add only allocates when
-// more messages arrive than fit, and drops the message if the storage cannot grow.
+// plug-in's parameter lock. Storage is sized at reset for several thousand messages per block;
+// Add only allocates when more arrive than fit, then doubles the storage (so a flood of events
+// costs amortised constant time each), and drops the message if the storage cannot grow.
 #pragma once
 
 #include "core/PlugTypes.h"
@@ -10,6 +11,9 @@
 
 class MidiEventQueue {
  public:
+  // Room for at least this many messages after every Resize.
+  static constexpr int kMinCapacity = 8192;
+
   explicit MidiEventQueue(int capacity);
 
   // Inserts after every queued entry whose offset is not greater (equal offsets keep arrival
@@ -25,12 +29,12 @@ class MidiEventQueue {
 
   // Drops handled entries and moves the rest n samples earlier (the next block starts at 0).
   void Flush(int nFrames) noexcept;
-  // Capacity = block size rounded up to 512 entries (more when more are queued); also the growth step.
+  // Capacity = the larger of kMinCapacity and the block size rounded up to 512 entries (more
+  // when more are queued). Allocates: call at reset.
   void Resize(int blockSize);
   void Clear() noexcept { mFront = mEnd = 0; }
 
   int Capacity() const noexcept { return mCapacity; }
-  int GrowthStep() const noexcept { return mGrowthStep; }
 
  private:
   void Compact() noexcept;
@@ -38,7 +42,6 @@ class MidiEventQueue {
 
   std::unique_ptr<MidiMessage[]> mStorage;
   int mCapacity = 0;
-  int mGrowthStep = 0;
   int mFront = 0;  // first unhandled entry
   int mEnd = 0;    // one past the last entry
 };

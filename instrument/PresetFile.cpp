@@ -38,22 +38,20 @@ std::string BuildPresetLine(const double values[kPresetElementCount]) {
   return line;
 }
 
+std::string PresetLastLine(const std::string& content) {
+  size_t end = content.find_last_not_of("\r\n \t");
+  if (end == std::string::npos) return std::string();
+  ++end;
+  const size_t feed = content.rfind('\n', end - 1);
+  const size_t start = feed == std::string::npos ? 0 : feed + 1;
+  return content.substr(start, end - start);
+}
+
 bool ReadPresetLastLine(const std::string& path, std::string& line) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
+  std::string content;
   line.clear();
-  char chunk[4096];
-  size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-    for (size_t i = 0; i < got; ++i) {
-      if (chunk[i] == '\n') {
-        line.clear();
-      } else if (line.size() < kPresetLineLimit) {
-        line.push_back(chunk[i]);
-      }
-    }
-  }
-  std::fclose(file);
+  if (ReadRegularFile(path, kPresetFileLimit, content) != FileReadStatus::Ok) return false;
+  line = PresetLastLine(content);
   return true;
 }
 
@@ -78,8 +76,10 @@ Conversion ConvertToFloat(const std::string& text, float& value) {
 
 }  // namespace
 
-int ParsePresetLine(const std::string& line, PresetValue values[kPresetElementCount], std::string& error) {
+int ParsePresetLine(const std::string& line, PresetValue values[kPresetElementCount], std::string& error,
+                    const char** stoppedAt) {
   int count = 0;
+  if (stoppedAt) *stoppedAt = nullptr;
   for (const PresetElement& element : kPresetElements) {
     const std::string open = std::string("<") + element.tag + ">";
     const std::string close = std::string("</") + element.tag + ">";
@@ -90,15 +90,15 @@ int ParsePresetLine(const std::string& line, PresetValue values[kPresetElementCo
     // A closing tag before the opening one leaves nothing between them.
     const std::string text = closeAt > start ? line.substr(start, closeAt - start) : std::string();
     float value = 0.0f;
-    switch (ConvertToFloat(text, value)) {
+    const Conversion conversion = ConvertToFloat(text, value);
+    switch (conversion) {
       case Conversion::Ok:
         values[count++] = {element.paramIndex, value};
         break;
       case Conversion::Invalid:
-        error = "invalid stof argument";
-        return count;
       case Conversion::OutOfRange:
-        error = "stof argument out of range";
+        error = conversion == Conversion::Invalid ? "invalid stof argument" : "stof argument out of range";
+        if (stoppedAt) *stoppedAt = element.tag;
         return count;
     }
   }
@@ -114,9 +114,27 @@ std::string PresetDisplayName(const std::string& path) {
   return name;
 }
 
+PresetFileCheck CheckPresetFile(const std::string& path) {
+  PresetFileCheck check;
+  std::string content;
+  check.status = ReadRegularFile(path, kPresetFileLimit, content);
+  if (check.status != FileReadStatus::Ok) return check;
+  const std::string line = PresetLastLine(content);
+  check.holdsNul = line.find('\0') != std::string::npos;
+  PresetValue values[kPresetElementCount];
+  check.count = ParsePresetLine(line, values, check.error, &check.stoppedAt);
+  return check;
+}
+
 bool WritePresetFile(const std::string& path, const std::string& content) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+  // Renaming over a device or FIFO would replace it; writing into one could block.
+  if (path.empty() || GetPathKind(path) == PathKind::Other) return false;
+  std::string tempPath;
+  std::FILE* file = CreateFileBeside(path, tempPath);
   if (!file) return false;
   const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
-  return std::fclose(file) == 0 && written;
+  const bool closed = CloseFileDurably(file);
+  if (written && closed && RenameOver(tempPath, path)) return true;
+  std::remove(tempPath.c_str());
+  return false;
 }

@@ -11,7 +11,7 @@
 #include <mutex>
 
 namespace {
-constexpr int kMidiQueueCapacity = 1024;
+constexpr int kMidiQueueCapacity = MidiEventQueue::kMinCapacity;
 constexpr int kKernelBlockHint = 1024;
 constexpr double kParamStep = 0.00001;
 }  // namespace
@@ -19,7 +19,8 @@ constexpr double kParamStep = 0.00001;
 Sylvane::Sylvane(const SylvaneAdapter::InstanceInfo& info)
     : SylvaneAdapter(info, kSylvaneParamCount, "2-2", 1, "Sylvane", "", "KorvelAudio", 0x10002,
                      FourCharCode("Ksw1"), FourCharCode("Krvl"), 0, true, false, true),
-      mMidiQueue(kMidiQueueCapacity) {
+      mMidiQueue(kMidiQueueCapacity),
+      mPresetWorker([this](const PresetWorker::Request& request) { RunPresetRequest(request); }) {
   mKernel = CreateKernel(SampleRate());
   ResetKernel(mKernel, SampleRate(), kKernelBlockHint);
 
@@ -35,7 +36,11 @@ Sylvane::Sylvane(const SylvaneAdapter::InstanceInfo& info)
   MakeDefaultPrograms("Init", 1);
 }
 
-Sylvane::~Sylvane() { DestroyKernel(mKernel); }
+Sylvane::~Sylvane() {
+  // The worker reaches the kernel, the parameters and the editor: it ends before they do.
+  mPresetWorker.Stop();
+  DestroyKernel(mKernel);
+}
 
 void Sylvane::BuildEditor() {
   // Rectangles in the small editor's pixels; each module scales them by its own factor.
@@ -72,6 +77,7 @@ void Sylvane::OnReset() {
   for (int i = 0; i < kSylvaneParamCount; ++i) SetKernelParam(mKernel, i, GetParam(i)->Value());
   GetParam(kPresetSelector)->SetValue(0.0);
   SetKernelParam(mKernel, kPresetSelector, 0.0);
+  mCommandValues[kPresetSelector - kPresetBackward] = 0.0;
   mMidiQueue.Resize(BlockSize());
   ResetVoices();
 }
@@ -81,32 +87,21 @@ void Sylvane::HandleParamChange(int paramIdx) {
   if (paramIdx < 0 || paramIdx >= kSylvaneParamCount) return;
   const double value = GetParam(paramIdx)->Value();
   SetKernelParam(mKernel, paramIdx, value);
-  switch (paramIdx) {
-    case kPresetBackward:
-    case kPresetForward:
-      if (value == 1.0) {
-        ResetVoices();
-        StepPreset(paramIdx == kPresetForward ? 1 : -1);
-        LoadSelectedPreset();
-      }
-      break;
-    case kPresetLoad:
-      ReadPreset();
-      break;
-    case kPresetSave:
-      WritePreset();
-      break;
-    case kPresetSelector:
-      ResetVoices();
-      LoadSelectedPreset();
-      break;
-    default:
-      break;
-  }
+  if (paramIdx >= kPresetBackward && paramIdx <= kPresetSelector) HandleCommandChange(paramIdx, value);
+}
+
+void Sylvane::SetParamFromEditor(int paramIdx, double normalized) {
+  std::lock_guard<std::recursive_mutex> lock(ParamLock());
+  const bool outer = mEditorChange;
+  mEditorChange = true;
+  SylvaneAdapter::SetParamFromEditor(paramIdx, normalized);
+  mEditorChange = outer;
 }
 
 void Sylvane::ProcessBlock(double** inputs, double** outputs, int nFrames) {
   if (nFrames < 0) nFrames = 0;
+  // A request the worker could not take at the change goes now.
+  if (mRequestUnsent) mRequestUnsent = !mPresetWorker.Post(mPendingRequest, false);
   // Every event of the block is handled before its audio; the kernel reads its gate once per
   // block. The queue is ordered, so this is the same as walking the block's sample positions.
   while (!mMidiQueue.Empty() && mMidiQueue.Front().offset < nFrames) {

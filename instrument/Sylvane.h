@@ -8,6 +8,7 @@
 
 #include "engine/SynthKernel.h"
 #include "instrument/MidiEventQueue.h"
+#include "instrument/PresetWorker.h"
 
 #include <string>
 
@@ -27,31 +28,47 @@ class Sylvane : public SylvaneAdapter {
   // Overrides of the plug-in core. OnReset and HandleParamChange take the parameter lock;
   // ProcessBlock and HandleMidiMessage run on the audio thread with the lock already held.
   void OnReset() override;
+  // Parameters 10..14 are preset commands. A change to the value a command already has does
+  // nothing (hosts resend every value), and neither does a change from a restored state or
+  // program. No file is read or written on the calling thread while the host renders in real
+  // time: the instance's worker does it, and a read's values are applied under the lock between
+  // two blocks (at once when no block is running). Offline, the file work happens here, so
+  // every render hears the preset from the same block on. Only the editor's save writes a
+  // file; the host's automation of PresetSave is ignored.
   void HandleParamChange(int paramIdx) override;
   void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
   void HandleMidiMessage(const MidiMessage& message) override;
+  // Marks the change as the user's own from the editor (a save then writes its file).
+  void SetParamFromEditor(int paramIdx, double normalized) override;
 
   // Forgets every note and closes the kernel's gate (caller holds the parameter lock).
   void ResetVoices();
 
-  // Preset files (caller holds the parameter lock). WritePreset writes the ten sound parameters to
-  // the save selector's path; ReadPreset applies the load selector's file. Both show the file's
-  // display name in the preset name text. Each returns false when nothing was read or written.
+  // Preset files (caller holds the parameter lock), on the caller's thread. WritePreset writes
+  // the ten sound parameters to the save selector's path; ReadPreset applies the load selector's
+  // file. Both show the file's display name in the preset name text. Each returns false when
+  // nothing was read or written.
   bool WritePreset();
   bool ReadPreset();
 
   // What the editor's preset controls do, for tools and tests (any thread; take the lock):
   // choose library entry `index` as the preset menu does, or load/save through the two pickers.
+  // LoadPresetFile and SavePresetFile work on the caller's thread and report the outcome;
+  // SelectLibraryPreset reads as a parameter change does (see HandleParamChange).
   void SelectLibraryPreset(int index);
   bool LoadPresetFile(const std::string& path);
   bool SavePresetFile(const std::string& path);
+
+  // Returns once every preset file request handed to the worker has been read or written and
+  // applied (any thread not holding the parameter lock).
+  void WaitForPresetFiles();
 
   // Read access for the editor, the tools and the tests.
   float CurrentPreset() const noexcept { return mCurrentPreset; }
   const SynthKernel& Kernel() const noexcept { return *mKernel; }
   float RetriggerCounter() const noexcept { return mRetrigger; }
   int StackIndex() const noexcept { return mStackIndex; }
-  int SustainPedal() const noexcept { return mSustainPedal; }
+  int SustainPedal() const noexcept { return mSustainPedal; }  // 127 while held down, else 0
   bool NoteHeld(int note) const noexcept { return note >= 0 && note < 128 && mHeld[note]; }
   int StackNote(int position) const noexcept { return position >= 0 && position < 128 ? mNotes[position] : 0; }
   const MidiEventQueue& MidiQueue() const noexcept { return mMidiQueue; }
@@ -71,6 +88,14 @@ class Sylvane : public SylvaneAdapter {
   void StepPreset(int delta);
   void LoadSelectedPreset();
   void ShowPresetName(const std::string& path);
+  void HandleCommandChange(int paramIdx, double value);
+  void RequestPresetRead(bool library, int libraryIndex);
+  bool PostPresetRequest(const std::string* path);
+  void RequestPresetWrite();
+  bool ReadPresetFrom(const std::string& path, int libraryIndex);
+  bool FinishPresetRead(const std::string& path, int libraryIndex, bool opened, const PresetValue* values,
+                        int count);
+  void RunPresetRequest(const PresetWorker::Request& request);
 
   SynthKernel* mKernel = nullptr;
   MidiEventQueue mMidiQueue;
@@ -87,4 +112,15 @@ class Sylvane : public SylvaneAdapter {
   IFileSelectorControl* mSaveSelector = nullptr;
   ITextControl* mPresetName = nullptr;
   float mCurrentPreset = 0.0f;
+
+  // Preset commands (parameters 10..14). Their last value seen, so that a change to the same
+  // value does nothing; whether the change being handled comes from the editor.
+  double mCommandValues[5] = {};
+  bool mEditorChange = false;
+  // File work away from the audio thread (see HandleParamChange). The generation counts read
+  // and write requests; a result whose request is no longer the newest is dropped.
+  int mPresetGeneration = 0;
+  bool mRequestUnsent = false;
+  PresetWorker::Request mPendingRequest;
+  PresetWorker mPresetWorker;
 };

@@ -11,6 +11,7 @@ namespace {
 
 constexpr int kMaxStackIndex = 100;
 constexpr int kSustainController = 64;
+constexpr int kSustainThreshold = 64;  // pedal values from here up hold
 constexpr int kAllNotesOffController = 123;
 
 // MIDI controller -> sound parameter it drives.
@@ -111,14 +112,16 @@ void Sylvane::ControlChange(int controller, int value) {
     return;
   }
   if (controller == kSustainController) {
-    if (value == 0) {
+    // MIDI 1.0: 64..127 hold, 0..63 release, so a continuous pedal never leaves the gate open.
+    if (value < kSustainThreshold) {
       mSustainPedal = 0;
       if (GetParam(kVoiceModeMonoPoly)->Value() == 0.0 && std::find(mHeld, mHeld + 128, true) == mHeld + 128) {
         SetKernelParam(mKernel, kVoice00_NoteGate, 0.0);
         GetParam(kVoice00_NoteGate)->SetValue(0.0);
       }
+    } else {
+      mSustainPedal = 127;
     }
-    if (value == 127) mSustainPedal = 127;
   } else if (controller == kAllNotesOffController) {
     ResetVoices();
   }

@@ -54,7 +54,30 @@ void BM_Instrument(benchmark::State& state) {
   SetCounters(state, block);
 }
 
+// A block flooded with events (a dense controller stream, or a host that dumps automation as
+// MIDI): what one event costs to queue and dispatch, in order, at 512 frames per block.
+void BM_EventFlood(benchmark::State& state) {
+  const int block = 512;
+  const int events = static_cast<int>(state.range(0));
+  auto plug = std::make_unique<Sylvane>(IPlugHeadless::InstanceInfo());
+  plug->Activate(kRate, block);
+  std::vector<MidiMessage> flood(static_cast<size_t>(events));
+  for (int i = 0; i < events; ++i) {
+    flood[static_cast<size_t>(i)] = MidiMessage{static_cast<int>(static_cast<long long>(i) * block / events), 0xB0,
+                                                 10, static_cast<uint8_t>(i & 127)};
+  }
+  std::vector<double> l(block), r(block);
+  double* outs[2] = {l.data(), r.data()};
+  for (auto _ : state) {
+    plug->ProcessDouble(outs, block, flood.data(), events);
+    benchmark::DoNotOptimize(l.data());
+  }
+  state.counters["ns_per_event"] = benchmark::Counter(static_cast<double>(state.iterations()) * events * 1e-9,
+                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
 }  // namespace
 
+BENCHMARK(BM_EventFlood)->Arg(4096)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareKernel)->Arg(64)->Arg(512);
 BENCHMARK(BM_Instrument)->Arg(64)->Arg(512);

@@ -42,6 +42,10 @@ class IPlugHeadless : public IPlugBase {
   // then its audio, under one hold of the parameter lock, as a host adapter's process call does.
   void ProcessDouble(double* const* outputs, int nFrames, const MidiMessage* events, int nEvents);
 
+  // A headless render runs as fast as it can: offline, unless a test plays a real-time host.
+  void SetRenderingOffline(bool offline) noexcept { mOffline = offline; }
+  bool IsRenderingOffline() override { return mOffline; }
+
   // The host's transport as the plug-in will read it.
   void SetHostTempo(double bpm) noexcept { mTime.tempo = bpm; }
   void SetTransportRunning(bool running) noexcept { mTime.transportIsRunning = running; }
@@ -76,4 +80,5 @@ class IPlugHeadless : public IPlugBase {
   std::vector<MidiMessage> mMidiOut;
   int mOpenGestures = 0;
   int mProgramChanges = 0;
+  bool mOffline = true;
 };

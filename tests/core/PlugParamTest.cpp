@@ -140,6 +140,20 @@ TEST(PlugParamNormalised, OtherTypesSnapToTheNearestStepHalvesUp) {
   EXPECT_EQ(10.0, coarse.Value());
 }
 
+TEST(PlugParamNormalised, ValuesOutsideZeroToOneStayInTheRange) {
+  struct Case {
+    double normalized, shape, expected;
+  };
+  // -20..60: a linear and a curved shape, below 0 and above 1.
+  const Case cases[] = {{-0.5, 1.0, -20.0}, {-1e-9, 1.0, -20.0}, {1.5, 1.0, 60.0},
+                        {-0.5, 1.5, -20.0}, {2.0, 1.5, 60.0}};
+  for (const Case& c : cases) {
+    PlugParam p = Declared(10, -20, 60, 0.01, c.shape);
+    p.SetFromNormalized(c.normalized);
+    EXPECT_EQ(c.expected, p.Value()) << c.normalized << " shape " << c.shape;
+  }
+}
+
 TEST(PlugParamNormalised, ToNormalizedClampsAndRoundTrips) {
   PlugParam p = Declared(0, -20, 60, 0.01, 3.0);
   EXPECT_EQ(1.0, p.ToNormalized(1e9));

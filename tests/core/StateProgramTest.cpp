@@ -115,27 +115,38 @@ TEST(PlugState, LoadingClampsValuesAndTellsTheProductOfEveryParameter) {
   EXPECT_EQ((std::vector<std::string>{"change 0", "change 1", "change 2"}), plug.log);
 }
 
-TEST(PlugState, AShortStateStopsAtTheFirstMissingValue) {
-  // 26 parameters with minimum 1; 200 bytes hold values for 0..24.
-  TestPlug plug(26);
+TEST(PlugState, AShortStateChangesNothing) {
+  // 26 parameters; 200 bytes hold values for 0..24 only, and 16 bytes only two.
+  for (int values : {25, 2, 0}) {
+    TestPlug plug(26);
+    for (int i = 0; i < 26; ++i) plug.GetParam(i)->DeclareContinuous("P", 5, 1, 100, 1);
+    StateChunk c;
+    for (int i = 0; i < values; ++i) c.Put(10.0 + i);
+    c.Put(int32_t{0});  // and half a value
+    EXPECT_EQ(-1, plug.UnserializeParams(c, 0)) << values;
+    for (int i = 0; i < 26; ++i) ASSERT_EQ(5.0, plug.GetParam(i)->Value()) << values << " " << i;
+    EXPECT_TRUE(plug.log.empty()) << values;
+  }
+  TestPlug plug;
+  DeclareThree(plug);
   StateChunk c;
-  for (int i = 0; i < 26; ++i) plug.GetParam(i)->DeclareContinuous("P", 5, 1, 100, 1);
-  for (int i = 0; i < 25; ++i) c.Put(10.0 + i);
-  ASSERT_EQ(200, c.Size());
-  EXPECT_EQ(-1, plug.UnserializeParams(c, 0));
-  EXPECT_EQ(34.0, plug.GetParam(24)->Value());
-  EXPECT_EQ(1.0, plug.GetParam(25)->Value());  // 0, clamped to the minimum
-  EXPECT_EQ(26u, plug.log.size());
+  for (int i = 0; i < 3; ++i) c.Put(0.5);
+  EXPECT_EQ(-1, plug.UnserializeParams(c, -1));
+  EXPECT_EQ(-1, plug.UnserializeParams(c, 1));  // 23 bytes left
+  EXPECT_EQ(0.25, plug.GetParam(0)->Value());
+}
 
-  TestPlug other;
-  DeclareThree(other);
-  StateChunk partial;
-  partial.Put(0.75);
-  partial.Put(int32_t{0});  // half a value
-  EXPECT_EQ(-1, other.UnserializeParams(partial, 0));
-  EXPECT_EQ((std::vector<double>{0.75, 0.0, 1000.0}), Values(other));
-  EXPECT_EQ(-1, other.UnserializeParams(partial, -1));
-  EXPECT_EQ(0.75, other.GetParam(0)->Value());
+TEST(PlugState, TheProductKnowsWhichChangesComeFromAStoredState) {
+  TestPlug plug;
+  DeclareThree(plug);
+  std::vector<bool> restoring;
+  plug.onParamChange = [&](int) { restoring.push_back(plug.RestoringState()); };
+  StateChunk c;
+  plug.SerializeParams(c);
+  plug.UnserializeParams(c, 0);
+  plug.SetParamFromEditor(0, 0.5);
+  EXPECT_EQ((std::vector<bool>{true, true, true, false}), restoring);
+  EXPECT_FALSE(plug.RestoringState());
 }
 
 TEST(PlugState, StateEqualsChunkComparesAtSinglePrecision) {
@@ -247,6 +258,30 @@ TEST(PlugBank, ABankRestoresEverySlotAndTheCurrentProgram) {
   DeclareThree(damaged);
   EXPECT_EQ(-1, damaged.UnserializePresets(cut, 0));
   EXPECT_STREQ("First", damaged.ProgramName(0));
+  EXPECT_STREQ("empty", damaged.ProgramName(1));  // the slot whose data ran out is untouched
+  EXPECT_FALSE(damaged.Program(1)->initialized);
+  EXPECT_EQ(0, damaged.Program(1)->chunk.Size());
+}
+
+// A product whose state carries one byte after the parameters, as an adapter's may.
+class TrailerPlug : public TestPlug {
+ public:
+  TrailerPlug() : TestPlug(3, "2-2", 2) {}
+  int ReadStateChunk(const StateChunk& chunk, int startPos) override {
+    uint8_t trailer = 0;
+    return chunk.Get(&trailer, UnserializeParams(chunk, startPos));
+  }
+};
+
+TEST(PlugPrograms, AFailedProgramLoadLeavesEveryParameterAsItWas) {
+  TrailerPlug plug;
+  DeclareThree(plug);
+  plug.MakeDefaultPrograms("Stored", 1);  // its state lacks the trailer byte
+  plug.GetParam(0)->SetValue(0.9);
+  plug.GetParam(2)->SetValue(42);
+  EXPECT_FALSE(plug.RestoreProgram(0));
+  EXPECT_EQ((std::vector<double>{0.9, -3.0, 42.0}), Values(plug));
+  EXPECT_EQ(0, plug.programsRestored);
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ TEST(MidiEventQueue, FlushDropsHandledEntriesAndShiftsTheRest) {
   EXPECT_EQ(588, q.Front().offset);
 }
 
-TEST(MidiEventQueue, CompactsBeforeGrowingAndGrowsByItsStep) {
+TEST(MidiEventQueue, CompactsBeforeGrowingAndDoublesWhenFull) {
   MidiEventQueue q(4);
   for (int i = 0; i < 4; ++i) q.Add(Msg(i));
   q.PopFront();
@@ -55,23 +55,36 @@ TEST(MidiEventQueue, CompactsBeforeGrowingAndGrowsByItsStep) {
   EXPECT_TRUE(q.Add(Msg(10)));  // room made by compaction
   EXPECT_EQ(4, q.Capacity());
   EXPECT_TRUE(q.Add(Msg(11)));
-  EXPECT_TRUE(q.Add(Msg(12)));  // full with front 0: grows to 8
+  EXPECT_TRUE(q.Add(Msg(12)));  // full with front 0: grows
   EXPECT_EQ(8, q.Capacity());
   EXPECT_EQ((std::vector<int>{2000, 3000, 10000, 11000, 12000}), DrainOffsets(q));
+
+  // Growth is geometric: a flood of messages reallocates only a logarithmic number of times.
+  q.Resize(512);
+  const int start = q.Capacity();
+  int growths = 0;
+  for (int i = 0; i < 16 * start; ++i) {
+    const int before = q.Capacity();
+    ASSERT_TRUE(q.Add(Msg(i)));
+    if (q.Capacity() != before) {
+      ASSERT_EQ(2 * before, q.Capacity());
+      ++growths;
+    }
+  }
+  EXPECT_EQ(4, growths);
 }
 
-TEST(MidiEventQueue, ResizeRoundsToBlocksOf512AndKeepsEntries) {
-  MidiEventQueue q(1024);
+TEST(MidiEventQueue, ResetMakesRoomForThousandsOfEventsAndKeepsEntries) {
+  MidiEventQueue q(16);
   q.Resize(64);
-  EXPECT_EQ(512, q.Capacity());
-  EXPECT_EQ(512, q.GrowthStep());
-  q.Resize(513);
-  EXPECT_EQ(1024, q.Capacity());
-  for (int i = 0; i < 700; ++i) q.Add(Msg(i));
-  q.Resize(10);  // holds more than 512: keeps room for all of them
-  EXPECT_EQ(1024, q.Capacity());
-  EXPECT_EQ(512, q.GrowthStep());
-  EXPECT_EQ(700, q.Size());
+  EXPECT_GE(q.Capacity(), 4096);  // a realistic dense block never allocates on the audio thread
+  const int base = q.Capacity();
+  q.Resize(base + 1);
+  EXPECT_EQ(base + 512, q.Capacity());
+  for (int i = 0; i < base + 100; ++i) q.Add(Msg(i));
+  q.Resize(10);  // holds more than the minimum: keeps room for all of them
+  EXPECT_EQ(base + 512, q.Capacity());
+  EXPECT_EQ(base + 100, q.Size());
   EXPECT_EQ(0, q.Front().offset);
 }
 

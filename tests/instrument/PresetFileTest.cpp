@@ -7,9 +7,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <iterator>
 #include <string>
 
 namespace {
+
+namespace fs = std::filesystem;
 
 const char* kDefaultLine =
     "<Company>Korvel Audio</Company><Product>Sylvane</Product><Version>1.0.0</Version>"
@@ -71,15 +75,19 @@ TEST(PresetFormat, ConversionErrorsStopAtTheFailingElement) {
   // AmpFadeInOut converts, AmpFoliageLevel has no number: the later WindSpeed is never reached.
   const std::string bad = "<AmpFadeInOut>0.1</AmpFadeInOut><AmpFoliageLevel>abc</AmpFoliageLevel>"
                           "<WindSpeed>0.5</WindSpeed>";
-  EXPECT_EQ(1, ParsePresetLine(bad, values, error));
+  const char* stoppedAt = nullptr;
+  EXPECT_EQ(1, ParsePresetLine(bad, values, error, &stoppedAt));
   EXPECT_EQ("invalid stof argument", error);
+  EXPECT_STREQ("AmpFoliageLevel", stoppedAt);
   EXPECT_EQ(0.1f, values[0].value);
 
   for (const char* text : {"1e999", "-1e999", "1e39", "nan", "inf", "-INF"}) {
     error.clear();
     const std::string line = std::string("<AmpFadeInOut>0.25</AmpFadeInOut><AmpWindLevel>") + text + "</AmpWindLevel>";
-    EXPECT_EQ(1, ParsePresetLine(line, values, error)) << text;
+    const char* stoppedAt = nullptr;
+    EXPECT_EQ(1, ParsePresetLine(line, values, error, &stoppedAt)) << text;
     EXPECT_EQ("stof argument out of range", error) << text;
+    EXPECT_STREQ("AmpWindLevel", stoppedAt) << text;
   }
   error.clear();
   EXPECT_EQ(0, ParsePresetLine("<WindSpeed></WindSpeed>", values, error));
@@ -90,34 +98,85 @@ TEST(PresetFormat, ConversionErrorsStopAtTheFailingElement) {
   EXPECT_EQ("invalid stof argument", error);
 }
 
-TEST(PresetFormat, OnlyTheLastLineCounts) {
+TEST(PresetFormat, TheLastLineWithContentCounts) {
+  const std::string line = kDefaultLine;
+  const struct {
+    std::string content, expected;
+  } cases[] = {
+      {line, line},
+      {"first\nsecond\n" + line, line},
+      {line + "\n", line},  // saved by a text editor
+      {line + "\r\n", line},
+      {line + "\n \t\r\n\n", line},
+      {"old\r\n" + line + "\r\n", line},
+      {line + "\nlast", "last"},
+      {" \t" + line, " \t" + line},  // leading blanks are the line's own
+      {"\n\r\n \n", ""},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.expected, PresetLastLine(c.content)) << c.content;
+
   const std::string path = TempFile("lines.sylvanepreset");
-  ASSERT_TRUE(WritePresetFile(path, std::string("first\nsecond\n") + kDefaultLine));
-  std::string line;
-  ASSERT_TRUE(ReadPresetLastLine(path, line));
-  EXPECT_EQ(kDefaultLine, line);
-
-  ASSERT_TRUE(WritePresetFile(path, std::string(kDefaultLine) + "\n"));
-  ASSERT_TRUE(ReadPresetLastLine(path, line));
-  EXPECT_TRUE(line.empty());
-
+  ASSERT_TRUE(WritePresetFile(path, "first\n" + line + "\r\n"));
+  std::string read;
+  ASSERT_TRUE(ReadPresetLastLine(path, read));
+  EXPECT_EQ(line, read);
   std::remove(path.c_str());
-  EXPECT_FALSE(ReadPresetLastLine(path, line));
+  EXPECT_FALSE(ReadPresetLastLine(path, read));
 }
 
-TEST(PresetFormat, HugeLinesAreBoundedButKeepTheirStart) {
-  const std::string path = TempFile("huge.sylvanepreset");
+TEST(PresetFormat, OnlyRegularFilesOfBoundedSizeAreRead) {
+  const std::string exact = TempFile("exact.sylvanepreset");
+  const std::string over = TempFile("over.sylvanepreset");
   std::string content = "<WindSpeed>0.25</WindSpeed>";
-  content += std::string(3 * 1024 * 1024, 'x');
-  content += std::string("\0\x01\xff", 3);
-  ASSERT_TRUE(WritePresetFile(path, content));
-  std::string line;
-  ASSERT_TRUE(ReadPresetLastLine(path, line));
-  EXPECT_EQ(kPresetLineLimit, line.size());
-  PresetValue values[kPresetElementCount];
-  std::string error;
-  ASSERT_EQ(1, ParsePresetLine(line, values, error));
-  EXPECT_EQ(0.25f, values[0].value);
+  content.resize(kPresetFileLimit, 'x');
+  ASSERT_TRUE(WritePresetFile(exact, content));
+  ASSERT_TRUE(WritePresetFile(over, content + "x"));
+  const std::string folder = TempFile("folder.sylvanepreset");
+  fs::create_directories(folder);
+  const struct {
+    std::string path;
+    FileReadStatus status;
+    int count;
+  } cases[] = {
+      {exact, FileReadStatus::Ok, 1},
+      {over, FileReadStatus::TooLarge, 0},
+      {TempFile("missing.sylvanepreset"), FileReadStatus::CannotOpen, 0},
+      {folder, FileReadStatus::NotRegular, 0},
+  };
+  for (const auto& c : cases) {
+    const PresetFileCheck check = CheckPresetFile(c.path);
+    EXPECT_EQ(c.status, check.status) << c.path;
+    EXPECT_EQ(c.count, check.count) << c.path;
+  }
+  std::remove(exact.c_str());
+  std::remove(over.c_str());
+  fs::remove(folder);
+}
+
+TEST(PresetFormat, CheckNamesWhatStoppedTheRead) {
+  const std::string path = TempFile("check.sylvanepreset");
+  const struct {
+    std::string content;
+    int count;
+    const char* stoppedAt;
+    bool holdsNul;
+  } cases[] = {
+      {kDefaultLine, 10, nullptr, false},
+      {"<AmpFadeInOut>0.1</AmpFadeInOut><WindSpeed>fast</WindSpeed>", 1, "WindSpeed", false},
+      {"<AmpFadeInOut>x</AmpFadeInOut><WindSpeed>0.5</WindSpeed>", 0, "AmpFadeInOut", false},
+      {"no preset here", 0, nullptr, false},
+      {std::string("<\0W\0i\0n\0d\0", 10), 0, nullptr, true},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(WritePresetFile(path, c.content));
+    const PresetFileCheck check = CheckPresetFile(path);
+    EXPECT_EQ(FileReadStatus::Ok, check.status);
+    EXPECT_EQ(c.count, check.count) << c.content;
+    EXPECT_STREQ(c.stoppedAt, check.stoppedAt) << c.content;
+    EXPECT_EQ(c.stoppedAt ? "invalid stof argument" : "", check.error) << c.content;
+    EXPECT_EQ(c.holdsNul, check.holdsNul) << c.content;
+  }
   std::remove(path.c_str());
 }
 
@@ -133,8 +192,24 @@ TEST(PresetFormat, DisplayNameDropsFoldersAndExtension) {
   EXPECT_EQ(thirtyFive, PresetDisplayName(thirtyFive + ".sylvanepreset"));
 }
 
-TEST(PresetFormat, WritingToAMissingFolderFails) {
-  EXPECT_FALSE(WritePresetFile("/nonexistent-folder-for-sure/x.sylvanepreset", "x"));
+TEST(PresetFormat, SavingReplacesTheFileAndLeavesNothingElse) {
+  const std::string folder = TempFile("replace");
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  const std::string path = folder + "/p.sylvanepreset";
+  ASSERT_TRUE(WritePresetFile(path, "old, longer content"));
+  ASSERT_TRUE(WritePresetFile(path, "new"));
+  std::string read;
+  ASSERT_TRUE(ReadPresetLastLine(path, read));
+  EXPECT_EQ("new", read);
+  EXPECT_EQ(1, std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+
+  // A folder in the way, or no folder at all: nothing written, nothing left behind.
+  EXPECT_FALSE(WritePresetFile(folder, "x"));
+  EXPECT_FALSE(WritePresetFile(folder + "/missing/x.sylvanepreset", "x"));
+  EXPECT_FALSE(WritePresetFile("", "x"));
+  EXPECT_EQ(1, std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+  fs::remove_all(folder);
 }
 
 }  // namespace

@@ -106,21 +106,24 @@ TEST(SylvaneMidi, RetriggerCounterWrapsOnItsHundredthAdvance) {
   EXPECT_EQ(0.0f, h.plug->RetriggerCounter());
 }
 
-TEST(SylvaneMidi, SustainPedalHoldsTheGate) {
-  SylvaneHarness h;
-  h.NoteOn(60);
-  h.Cc(64, 127);
-  h.NoteOff(60);
-  h.Block();
-  EXPECT_EQ(1.0, h.Gate());
-  h.Cc(64, 64);  // half-pedal values change nothing
-  h.Block();
-  EXPECT_EQ(1.0, h.Gate());
-  EXPECT_EQ(127, h.plug->SustainPedal());
-  h.Cc(64, 0);
-  h.Block();
-  EXPECT_EQ(0.0, h.Gate());
-  EXPECT_EQ(0.0, h.Param(kVoice00_NoteGate));
+TEST(SylvaneMidi, SustainPedalHoldsFrom64AndReleasesBelow) {
+  struct Case {
+    int down, up;
+  };
+  for (const Case& c : {Case{127, 0}, Case{64, 63}, Case{100, 20}}) {
+    SylvaneHarness h;
+    h.NoteOn(60);
+    h.Cc(64, c.down);
+    h.NoteOff(60);
+    h.Block();
+    EXPECT_EQ(1.0, h.Gate()) << c.down;
+    EXPECT_EQ(127, h.plug->SustainPedal()) << c.down;
+    h.Cc(64, c.up);
+    h.Block();
+    EXPECT_EQ(0.0, h.Gate()) << c.up;
+    EXPECT_EQ(0.0, h.Param(kVoice00_NoteGate)) << c.up;
+    EXPECT_EQ(0, h.plug->SustainPedal()) << c.up;
+  }
 }
 
 TEST(SylvaneMidi, OnlyChannelOneNotesAndControllersAct) {

@@ -219,8 +219,8 @@ TEST(MidiFile, RunningStatusAndMessageLengths) {
   for (int i = 0; i < 11; ++i) ExpectEvent(events[i], i * 10 / 960.0, expected[i][0], expected[i][1], expected[i][2]);
 }
 
-TEST(MidiFile, OnlyChannelOneIsKept) {
-  // Running status inherited from a channel 2 message belongs to channel 2 and is dropped too.
+TEST(MidiFile, OneChannelIsKeptAndPlaysAsChannelOne) {
+  // Running status inherited from a channel 2 message belongs to channel 2.
   Track track;
   track.At(0, {0x91, 60, 100})
       .At(0, {61, 100})
@@ -231,12 +231,47 @@ TEST(MidiFile, OnlyChannelOneIsKept) {
       .At(480, {0xD0, 40})
       .At(0, {0xB5, 1, 2})
       .End();
+  const Bytes file = File(0, kTpq, {track});
+  const struct {
+    int channel;
+    std::vector<TimedMidiEvent> expected;
+  } cases[] = {
+      {0, {{0.0, 0x90, 62, 100}, {0.5, 0xD0, 40, 0}}},
+      {1, {{0.0, 0x90, 60, 100}, {0.0, 0x90, 61, 100}, {0.0, 0xE0, 0, 0}}},
+      {15, {{0.0, 0x90, 63, 100}}},
+      {5, {{0.5, 0xB0, 1, 2}}},
+      {7, {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<TimedMidiEvent> events;
+    std::string error;
+    ASSERT_TRUE(ParseMidiBytes(file.data(), file.size(), events, error, c.channel)) << error;
+    ASSERT_EQ(c.expected.size(), events.size()) << c.channel;
+    for (size_t i = 0; i < events.size(); ++i) {
+      SCOPED_TRACE(c.channel);
+      ExpectEvent(events[i], c.expected[i].seconds, c.expected[i].status, c.expected[i].data1, c.expected[i].data2);
+    }
+  }
   std::vector<TimedMidiEvent> events;
   std::string error;
-  ASSERT_TRUE(Parse(File(0, kTpq, {track}), events, error)) << error;
-  ASSERT_EQ(2u, events.size());
-  ExpectEvent(events[0], 0.0, 0x90, 62, 100);
-  ExpectEvent(events[1], 0.5, 0xD0, 40, 0);
+  EXPECT_FALSE(ParseMidiBytes(file.data(), file.size(), events, error, 16));
+}
+
+TEST(MidiFile, LengthIsTheLatestTrackEnd) {
+  // Track 1 ends with its end-of-track event at 3 beats, after its last note; track 2 has no
+  // end-of-track event and stops after a sysex at 2 beats; a tempo change halves beat 3.
+  Track first, second;
+  first.At(0, {0x90, 60, 100}).Tempo(960, 250000).At(480, {0x80, 60, 0}).At(480, {0xFF, 0x2F, 0x00});
+  second.At(960, {0xF0, 0x01, 0xF7});
+  double length = -1.0;
+  std::vector<TimedMidiEvent> events;
+  std::string error;
+  const Bytes file = File(1, kTpq, {first, second});
+  ASSERT_TRUE(ParseMidiBytes(file.data(), file.size(), events, error, 0, &length)) << error;
+  EXPECT_DOUBLE_EQ(1.0 + 0.25 + 0.25, length);
+  const Bytes shorter = File(1, kTpq, {second});
+  ASSERT_TRUE(ParseMidiBytes(shorter.data(), shorter.size(), events, error, 0, &length)) << error;
+  EXPECT_DOUBLE_EQ(1.0, length);
 }
 
 TEST(MidiFile, SysexMetaAndUnknownChunksAreSkippedButTheirDeltasCount) {
@@ -421,6 +456,10 @@ TEST(MidiFile, ReadsFromPath) {
 
   EXPECT_FALSE(ReadMidiFile(path + ".absent", events, error));
   EXPECT_NE(std::string::npos, error.find("cannot open")) << error;
+  // A folder (and so a FIFO or a device) is refused before any read.
+  EXPECT_FALSE(ReadMidiFile(std::string(std::getenv("SYLVANE_TEST_TMP") ? std::getenv("SYLVANE_TEST_TMP") : "."),
+                            events, error));
+  EXPECT_NE(std::string::npos, error.find("not a regular file")) << error;
 }
 
 // Every successful parse must produce well-formed output.

@@ -83,6 +83,9 @@ TEST(RenderOptions, MalformedInputIsRejectedWithAMessage) {
       {"-p", "WindSpeed=0.5x", "o.wav"},       // trailing junk
       {"-f", "mp3", "o.wav"},                  // unknown format
       {"o.wav", "-d"},                         // option without value
+      {"-r", "44100.5", "o.wav"},              // a file header holds whole Hz only
+      {"--channel", "0", "o.wav"},             // channels are 1 to 16
+      {"--channel", "17", "o.wav"},
   };
   for (const auto& args : bad) {
     RenderOptions o;
@@ -92,11 +95,26 @@ TEST(RenderOptions, MalformedInputIsRejectedWithAMessage) {
   }
 }
 
-TEST(RenderOptions, HelpNeedsNoOutput) {
+TEST(RenderOptions, HelpAndListsNeedNoOutput) {
   RenderOptions o;
   std::string error;
   ASSERT_TRUE(Parse({"--help"}, o, error));
   EXPECT_TRUE(o.help);
+  ASSERT_TRUE(Parse({"--list-presets"}, o, error));
+  EXPECT_TRUE(o.listPresets);
+  ASSERT_TRUE(Parse({"--list-params"}, o, error));
+  EXPECT_TRUE(o.listParams);
+}
+
+TEST(RenderOptions, LengthAndChannelForMidiFiles) {
+  RenderOptions given, fromFile;
+  std::string error;
+  ASSERT_TRUE(Parse({"-m", "a.mid", "-d", "10", "--channel", "16", "o.wav"}, given, error)) << error;
+  EXPECT_TRUE(given.secondsGiven);
+  EXPECT_EQ(16, given.midiChannel);
+  ASSERT_TRUE(Parse({"-m", "a.mid", "o.wav"}, fromFile, error)) << error;
+  EXPECT_FALSE(fromFile.secondsGiven);
+  EXPECT_EQ(1, fromFile.midiChannel);
 }
 
 TEST(RenderOptions, ParseNumberIsStrict) {

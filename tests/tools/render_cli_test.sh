@@ -63,6 +63,71 @@ expect_status 0 "library by name" "$render" -q -d 1 -f double -P "SFX - Wind (Co
 cmp -s "$dir/index.wav" "$dir/file.wav" || fail "library index 3 does not render like its file"
 cmp -s "$dir/name.wav" "$dir/file.wav" || fail "library name does not render like its file"
 
+# A file from which nothing applies fails; one that stops part-way loads and says where.
+printf 'hello\n' > "$dir/none.sylvanepreset"
+expect_status 2 "preset without settings" "$render" -q -d 1 -P "$dir/none.sylvanepreset" "$dir/a.wav"
+grep -q "holds no settings" "$dir/stderr" || fail "no reason given for a preset without settings"
+printf '<AmpWindLevel>0.25</AmpWindLevel><SoundfieldAmt>wide</SoundfieldAmt><WindSpeed>0.5</WindSpeed>\r\n' \
+  > "$dir/part.sylvanepreset"
+expect_status 0 "preset read part-way" "$render" -q -d 1 -f double -P "$dir/part.sylvanepreset" "$dir/part.wav"
+grep -q "SoundfieldAmt" "$dir/stderr" || fail "no warning names the element that stopped the preset"
+expect_status 0 "values before the stop" "$render" -q -d 1 -f double -p AmpWindLevel=0.25 "$dir/before.wav"
+cmp -s "$dir/part.wav" "$dir/before.wav" || fail "a preset read part-way does not apply just the values before the stop"
+
+# Inputs that are not regular files are refused at once; an output never overwrites an input.
+mkfifo "$dir/fifo.mid" "$dir/fifo.sylvanepreset"
+expect_status 2 "FIFO as MIDI file" timeout 20 "$render" -q -m "$dir/fifo.mid" "$dir/a.wav"
+expect_status 2 "FIFO as preset" timeout 20 "$render" -q -P "$dir/fifo.sylvanepreset" "$dir/a.wav"
+expect_status 2 "FIFO as saved preset" timeout 20 "$render" -q -d 0 --save-preset "$dir/fifo.sylvanepreset"
+cp "$dir/note.wav" "$dir/input.wav"
+ln -s input.wav "$dir/link.wav"
+expect_status 2 "output is the preset" "$render" -q -P "$dir/link.wav" "$dir/input.wav"
+cmp -s "$dir/note.wav" "$dir/input.wav" || fail "a refused render changed its input"
+
+# Hang-up ends a render like an interrupt: its status, no output, no temporary file, and a
+# stranger's OUT.partial untouched.
+echo mine > "$dir/long.wav.partial"
+"$render" -q -d 3000 "$dir/long.wav" 2>"$dir/stderr" &
+pid=$!
+sleep 1
+kill -HUP $pid
+wait $pid
+got=$?
+[[ $got == 129 ]] && grep -q interrupted "$dir/stderr" || fail "SIGHUP: exit $got without clean-up ($(cat "$dir/stderr"))"
+[[ -e "$dir/long.wav" || -n $(find "$dir" -name '.long.wav.*') ]] && fail "SIGHUP left a file behind"
+[[ $(cat "$dir/long.wav.partial" 2>&1) == mine ]] || fail "an unrelated long.wav.partial was touched"
+
+# A MIDI file sets the length (its end plus the release) and plays the chosen channel; events
+# beyond the end and clamped parameters are named.
+printf 'MThd\0\0\0\6\0\0\0\1\1\xe0MTrk\0\0\0\x0d\0\x91\x3c\x64\x87\x40\x81\x3c\0\0\xff\x2f\0' > "$dir/ch2.mid"
+expect_status 0 "MIDI on channel 2" "$render" -q -m "$dir/ch2.mid" "$dir/ch1.wav"
+grep -q "channel 1" "$dir/stderr" || fail "no warning for a MIDI file without channel-1 messages"
+expect_status 0 "--channel 2" "$render" -q -p AmpFadeInOut=0.2 --channel 2 -m "$dir/ch2.mid" "$dir/ch2.wav"
+length=$(soxi -D "$dir/ch2.wav")
+awk -v d="$length" 'BEGIN { exit !(d > 1.45 && d < 1.55) }' || fail "MIDI length 1 s + 0.4 s release gave $length s"
+peak=$(sox "$dir/ch2.wav" -n stat 2>&1 | awk '/Maximum amplitude/{print $3}')
+awk -v p="$peak" 'BEGIN { exit !(p > 0.01) }' || fail "--channel 2 plays nothing (peak $peak)"
+expect_status 0 "late events" "$render" -q -d 1 -f double -n 0:5 -p WindSpeed=7 "$dir/late.wav"
+grep -q "after the end" "$dir/stderr" || fail "no warning for events after the end"
+grep -q "WindSpeed=7 is outside" "$dir/stderr" || fail "no warning for a clamped parameter"
+
+expect_status 0 "list presets" "$render" --list-presets
+list=$("$render" --list-presets)
+grep -q "3  SFX - Wind (ControlChange) *installed" <<<"$list" || fail "--list-presets misses index 3"
+grep -q "4  SFX - Foliage (Stochastic) *not installed" <<<"$list" || fail "--list-presets lists index 4 as installed"
+
+# Every factory preset loads, and the Blizzard is clearly the loudest of them.
+factory=$dir/factory-docs/KorvelAudio/Sylvane/Presets/Factory
+mkdir -p "$factory" && cp "$(dirname "$0")"/../../resources/presets/Factory/*.sylvanepreset "$factory/"
+loudest=0 loudest_other=0
+for i in 1 2 3 4 5 6; do
+  SYLVANE_DOCUMENTS_DIR=$dir/factory-docs expect_status 0 "factory preset $i" "$render" -q -d 8 -P $i "$dir/f$i.wav"
+  rms=$(sox "$dir/f$i.wav" -n trim 3 stat 2>&1 | awk '/RMS     amplitude/{print $3}')
+  if [[ $i == 6 ]]; then loudest=$rms; else loudest_other=$(awk -v a="$rms" -v b="$loudest_other" 'BEGIN { print (a > b ? a : b) }'); fi
+done
+awk -v b="$loudest" -v o="$loudest_other" 'BEGIN { exit !(b > 1.3 * o) }' ||
+  fail "the Blizzard (RMS $loudest) is not clearly louder than the other presets (up to $loudest_other)"
+
 if [[ $failures -gt 0 ]]; then
   echo "$failures failure(s)"
   exit 1

@@ -16,6 +16,7 @@ shebang; fonts come from fonts-dejavu-core and fonts-dejavu-extra.
 import math
 import os
 import random
+import subprocess
 import sys
 
 import cairo
@@ -37,7 +38,6 @@ SILVER = (0.76, 0.82, 0.78)
 PALE = (0.86, 0.84, 0.76)
 LICHEN = (0.72, 0.78, 0.58)
 
-SANS = "DejaVu Sans"
 SANS_CONDENSED = "DejaVu Sans Condensed"
 SANS_LIGHT = "DejaVu Sans Light"
 SERIF = "DejaVu Serif"
@@ -593,7 +593,19 @@ def write_png(image, path):
     image.save(path, format="PNG", compress_level=9)
 
 
+def missing_fonts():
+    """Cairo quietly substitutes a font it cannot find, which would change the artwork."""
+    listed = subprocess.run(["fc-list", ":", "family"], capture_output=True, text=True).stdout
+    families = {f.strip() for line in listed.splitlines() for f in line.split(",")}
+    return [f for f in (SANS_CONDENSED, SANS_LIGHT, SERIF) if f not in families]
+
+
 def main(argv):
+    missing = missing_fonts()
+    if missing:
+        print("generate.py: fonts not installed: " + ", ".join(missing) +
+              " (scripts/setup.sh installs them)", file=sys.stderr)
+        return 1
     out = argv[1] if len(argv) > 1 else os.path.join(
         os.path.dirname(os.path.abspath(__file__)), "..", "..", "resources", "img")
     os.makedirs(os.path.join(out, "vst2"), exist_ok=True)

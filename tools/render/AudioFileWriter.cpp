@@ -1,10 +1,15 @@
 #include "tools/render/AudioFileWriter.h"
 
+#include "instrument/RegularFile.h"
+
 #include <sndfile.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -19,12 +24,32 @@ std::string LowerExtension(const std::string& path) {
 
 }  // namespace
 
+int SampleFormatBytes(SampleFormat format) {
+  switch (format) {
+    case SampleFormat::Pcm16: return 2;
+    case SampleFormat::Pcm24: return 3;
+    case SampleFormat::Float: return 4;
+    case SampleFormat::Double: return 8;
+  }
+  return 8;
+}
+
+bool WavNeedsRf64(long long frames, int channels, int bytesPerSample) {
+  // The RIFF size counts the data and every chunk header before it; a generous 64 KiB stands
+  // in for those, so a file near the limit goes to RF64 rather than risk a wrapped size.
+  constexpr unsigned long long kLimit = 0xFFFFFFFFull - 65536;
+  if (frames <= 0) return false;
+  const unsigned long long perFrame = static_cast<unsigned long long>(channels) * bytesPerSample;
+  return perFrame != 0 && static_cast<unsigned long long>(frames) > kLimit / perFrame;
+}
+
 AudioFileWriter::~AudioFileWriter() { Discard(); }
 
-bool AudioFileWriter::Open(const std::string& path, int sampleRate, SampleFormat format, std::string& error) {
+bool AudioFileWriter::Open(const std::string& path, int sampleRate, SampleFormat format, long long frames,
+                           std::string& error) {
   const std::string ext = LowerExtension(path);
   int container = 0;
-  if (ext == "wav") container = SF_FORMAT_WAV;
+  if (ext == "wav") container = WavNeedsRf64(frames, 2, SampleFormatBytes(format)) ? SF_FORMAT_RF64 : SF_FORMAT_WAV;
   else if (ext == "flac") container = SF_FORMAT_FLAC;
   else {
     error = "output '" + path + "' must end in .wav or .flac";
@@ -50,13 +75,28 @@ bool AudioFileWriter::Open(const std::string& path, int sampleRate, SampleFormat
     error = "unsupported output format";
     return false;
   }
-  mPath = path;
-  mTempPath = path + ".partial";
-  mFile = sf_open(mTempPath.c_str(), SFM_WRITE, &info);
+  if (GetPathKind(path) == PathKind::Other) {
+    error = "output '" + path + "' exists and is not a regular file";
+    return false;
+  }
+  std::string tempPath;
+  std::FILE* temp = CreateFileBeside(path, tempPath);
+  if (!temp) {
+    error = "cannot write '" + path + "': cannot create a file in its folder (" + std::strerror(errno) + ")";
+    return false;
+  }
+  const int fd = ::dup(::fileno(temp));
+  std::fclose(temp);
+  // libsndfile owns the descriptor from here, and closes it also when the open fails.
+  mFile = fd < 0 ? nullptr : sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
   if (!mFile) {
+    std::remove(tempPath.c_str());
     error = "cannot write '" + path + "': " + sf_strerror(nullptr);
     return false;
   }
+  mPath = path;
+  mTempPath = tempPath;
+  mContainer = container;
   // Full-scale float input maps to full-scale integers without wrapping on clipped peaks.
   sf_command(mFile, SFC_SET_CLIPPING, nullptr, SF_TRUE);
   // The float formats' peak chunk carries a timestamp; without it equal renders are equal files.
@@ -83,7 +123,7 @@ bool AudioFileWriter::Commit(std::string& error) {
   }
   const int closeResult = sf_close(mFile);
   mFile = nullptr;
-  if (closeResult != 0 || std::rename(mTempPath.c_str(), mPath.c_str()) != 0) {
+  if (closeResult != 0 || !RenameOver(mTempPath, mPath)) {
     error = "cannot finish '" + mPath + "'";
     std::remove(mTempPath.c_str());
     mTempPath.clear();

@@ -1,9 +1,10 @@
 #include "tools/render/MidiFile.h"
 
+#include "instrument/RegularFile.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <utility>
 
 namespace {
@@ -54,10 +55,12 @@ class TrackWalker {
 
   // Calls onTempo(tick, usPerQuarter) and onChannel(tick, status, data1, data2) in file order.
   // Stops at the end-of-track meta event or at the end of the chunk (a missing end-of-track
-  // event is tolerated). False with a message on malformed data.
+  // event is tolerated); EndTick() is then the tick where it stopped. False with a message on
+  // malformed data.
   template <typename OnTempo, typename OnChannel>
   bool Walk(OnTempo onTempo, OnChannel onChannel) {
-    uint64_t tick = 0;  // < 2^28 per delta and < 2^26 events per file: cannot overflow
+    uint64_t& tick = mEndTick;  // < 2^28 per delta and < 2^26 events per file: cannot overflow
+    tick = 0;
     uint8_t runningStatus = 0;
     while (mPos < mTrack.end) {
       uint32_t delta = 0;
@@ -110,6 +113,8 @@ class TrackWalker {
     return true;
   }
 
+  uint64_t EndTick() const { return mEndTick; }
+
  private:
   // At most 4 bytes, i.e. values below 2^28.
   bool ReadVlq(uint32_t& value) {
@@ -143,6 +148,7 @@ class TrackWalker {
   TrackSpan mTrack;
   size_t mPos;
   std::string& mError;
+  uint64_t mEndTick = 0;
 };
 
 // Product before division keeps whole-beat results exact (480 ticks at 480/quarter, 120 BPM = 0.5 s).
@@ -181,7 +187,8 @@ class TickClock {
   size_t mSegment = 0;
 };
 
-bool Parse(const uint8_t* data, size_t size, std::vector<TimedMidiEvent>& events, std::string& error) {
+bool Parse(const uint8_t* data, size_t size, int channel, std::vector<TimedMidiEvent>& events, double& length,
+           std::string& error) {
   if (size > kMaxMidiFileBytes) {
     error = "MIDI file larger than " + std::to_string(kMaxMidiFileBytes / (1024 * 1024)) + " MiB";
     return false;
@@ -278,9 +285,12 @@ bool Parse(const uint8_t* data, size_t size, std::vector<TimedMidiEvent>& events
   for (const TrackSpan& track : tracks) {
     clock.Rewind();
     const auto onChannel = [&](uint64_t tick, uint8_t status, uint8_t data1, uint8_t data2) {
-      if ((status & 0x0F) == 0) events.push_back({clock.Seconds(tick), status, data1, data2});
+      if ((status & 0x0F) == channel)
+        events.push_back({clock.Seconds(tick), static_cast<uint8_t>(status & 0xF0), data1, data2});
     };
-    if (!TrackWalker(data, track, error).Walk(ignoreTempo, onChannel)) return false;
+    TrackWalker walker(data, track, error);
+    if (!walker.Walk(ignoreTempo, onChannel)) return false;
+    length = std::max(length, clock.Seconds(walker.EndTick()));
   }
 
   // Each track's run is already in time order (seconds never decrease with ticks), and the runs
@@ -292,37 +302,42 @@ bool Parse(const uint8_t* data, size_t size, std::vector<TimedMidiEvent>& events
 
 }  // namespace
 
-bool ParseMidiBytes(const uint8_t* data, size_t size, std::vector<TimedMidiEvent>& events, std::string& error) {
+bool ParseMidiBytes(const uint8_t* data, size_t size, std::vector<TimedMidiEvent>& events, std::string& error,
+                    int channel, double* lengthSeconds) {
   events.clear();
-  if (Parse(data, size, events, error)) return true;
+  double length = 0.0;
+  if (channel < 0 || channel > 15) {
+    error = "MIDI channel " + std::to_string(channel + 1) + " (must be 1 to 16)";
+    return false;
+  }
+  if (Parse(data, size, channel, events, length, error)) {
+    if (lengthSeconds) *lengthSeconds = length;
+    return true;
+  }
   events.clear();
   return false;
 }
 
-bool ReadMidiFile(const std::string& path, std::vector<TimedMidiEvent>& events, std::string& error) {
+bool ReadMidiFile(const std::string& path, std::vector<TimedMidiEvent>& events, std::string& error, int channel,
+                  double* lengthSeconds) {
   events.clear();
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    error = "cannot open MIDI file '" + path + "'";
-    return false;
+  std::string bytes;
+  switch (ReadRegularFile(path, kMaxMidiFileBytes, bytes)) {
+    case FileReadStatus::Ok:
+      break;
+    case FileReadStatus::CannotOpen:
+      error = "cannot open MIDI file '" + path + "'";
+      return false;
+    case FileReadStatus::NotRegular:
+      error = "'" + path + "' is not a regular file";
+      return false;
+    case FileReadStatus::TooLarge:
+      error = "'" + path + "': MIDI file larger than " + std::to_string(kMaxMidiFileBytes / (1024 * 1024)) + " MiB";
+      return false;
   }
-  file.seekg(0, std::ios::end);
-  const std::streamoff length = file.tellg();
-  file.seekg(0, std::ios::beg);
-  if (length < 0 || !file) {
-    error = "cannot read MIDI file '" + path + "'";
-    return false;
-  }
-  if (static_cast<unsigned long long>(length) > kMaxMidiFileBytes) {
-    error = "'" + path + "': MIDI file larger than " + std::to_string(kMaxMidiFileBytes / (1024 * 1024)) + " MiB";
-    return false;
-  }
-  std::vector<uint8_t> bytes(static_cast<size_t>(length));
-  if (!bytes.empty() && !file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) {
-    error = "cannot read MIDI file '" + path + "'";
-    return false;
-  }
-  if (ParseMidiBytes(bytes.data(), bytes.size(), events, error)) return true;
+  if (ParseMidiBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), events, error, channel,
+                     lengthSeconds))
+    return true;
   error = "'" + path + "': " + error;
   return false;
 }

@@ -152,8 +152,9 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
       options.quiet = true;
     } else if (arg == "-r" || arg == "--rate") {
       if (!takeValue()) return false;
-      if (!ParseNumber(value, options.sampleRate) || options.sampleRate < 1000.0 || options.sampleRate > 768000.0)
-        return bad("sample rate (1000 to 768000 Hz)");
+      if (!ParseNumber(value, options.sampleRate) || options.sampleRate < 1000.0 || options.sampleRate > 768000.0 ||
+          options.sampleRate != std::floor(options.sampleRate))
+        return bad("sample rate (a whole number of Hz, 1000 to 768000)");
     } else if (arg == "-b" || arg == "--block") {
       double block = 0.0;
       if (!takeValue()) return false;
@@ -164,6 +165,7 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
       if (!takeValue()) return false;
       if (!ParseNumber(value, options.seconds) || options.seconds < 0.0 || options.seconds > 86400.0)
         return bad("duration (0 to 86400 s)");
+      options.secondsGiven = true;
     } else if (arg == "-n" || arg == "--note") {
       NoteSpan note;
       if (!takeValue()) return false;
@@ -183,6 +185,15 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
       if (!takeValue()) return false;
       if (value.empty()) return bad("MIDI file name");
       options.midiFiles.push_back(value);
+    } else if (arg == "--channel") {
+      long long channel = 0;
+      if (!takeValue()) return false;
+      if (!ParseInteger(value, 1, 16, channel)) return bad("MIDI channel (1 to 16)");
+      options.midiChannel = static_cast<int>(channel);
+    } else if (arg == "--list-presets") {
+      options.listPresets = true;
+    } else if (arg == "--list-params") {
+      options.listParams = true;
     } else if (arg == "--tempo") {
       if (!takeValue()) return false;
       if (!ParseNumber(value, options.tempo) || options.tempo < 0.0) return bad("tempo (BPM)");
@@ -211,7 +222,8 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& option
       return false;
     }
   }
-  if (!options.help && options.output.empty() && options.savePreset.empty()) {
+  if (!options.help && !options.listPresets && !options.listParams && options.output.empty() &&
+      options.savePreset.empty()) {
     error = "no output file given";
     return false;
   }
@@ -222,9 +234,11 @@ const char* RenderUsage() {
   return "usage: sylvane-render [options] OUTPUT.wav|OUTPUT.flac\n"
          "Renders the wind and foliage synthesiser, played from MIDI, to an audio file.\n"
          "\n"
-         "  -r, --rate HZ          sample rate (default 48000)\n"
-         "  -b, --block N          block length in samples (default 512)\n"
-         "  -d, --seconds S        length in seconds (default 10; 0 writes an empty file)\n"
+         "  -r, --rate HZ          sample rate, a whole number of Hz (default 48000)\n"
+         "  -b, --block N          block length in samples (default 512); events reach the\n"
+         "                         instrument at the start of their block: -b 64 for tight timing\n"
+         "  -d, --seconds S        length in seconds (default 10, or the MIDI files' length plus\n"
+         "                         the release when -m is given; 0 writes an empty file)\n"
          "  -n, --note ON[:OFF[:KEY[:VEL]]]\n"
          "                         note-on at ON and note-off at OFF seconds (key 60, velocity 100);\n"
          "                         repeatable. Without -n, -e or -m one note is held throughout\n"
@@ -232,12 +246,16 @@ const char* RenderUsage() {
          "  -e, --event SAMPLE:STATUS:DATA1:DATA2\n"
          "                         raw MIDI message at an absolute sample (decimal or 0x-hex); repeatable\n"
          "  -m, --midi FILE.mid    play the channel-1 messages of a standard MIDI file\n"
+         "      --channel N        play channel N's messages of the MIDI files instead (1-16)\n"
          "      --tempo BPM        host tempo the instrument reads each block (default 120)\n"
          "  -P, --preset P         load a preset file, or a library entry by index (1-106) or name\n"
          "      --save-preset FILE write the settings as a preset file after all options (OUTPUT may\n"
          "                         then be left out)\n"
-         "  -p, --param NAME=VALUE set a parameter's plain value by name; repeatable\n"
+         "  -p, --param NAME=VALUE set a parameter's plain value by name (clamped to its range);\n"
+         "                         repeatable\n"
          "  -f, --format F         pcm16, pcm24 (default), float or double\n"
          "  -q, --quiet            no progress display\n"
+         "      --list-presets     the preset library: index, name, installed or not\n"
+         "      --list-params      every parameter: name, range, default, MIDI controller\n"
          "  -h, --help             this text\n";
 }

@@ -34,9 +34,11 @@ struct RenderOptions {
   double sampleRate = 48000.0;
   int blockSize = 512;
   double seconds = 10.0;
+  bool secondsGiven = false;             // without -d, MIDI files set the length
   std::vector<NoteSpan> notes;
   std::vector<TimedMessage> messages;    // from -c and -e, in the order given
-  std::vector<std::string> midiFiles;    // channel-1 messages of these files are played too
+  std::vector<std::string> midiFiles;    // messages of `midiChannel` in these files are played too
+  int midiChannel = 1;                   // 1..16; its messages play as channel 1
   std::vector<ParamSetting> params;
   double tempo = 120.0;                  // what the instrument reads as the host tempo
   std::string preset;                    // file, catalogue index or catalogue menu text
@@ -44,6 +46,8 @@ struct RenderOptions {
   SampleFormat format = SampleFormat::Pcm24;
   bool quiet = false;
   bool help = false;
+  bool listPresets = false;
+  bool listParams = false;
   std::string output;
 
   // With no note, raw event or MIDI file given, one note is held for the whole render.
@@ -57,7 +61,8 @@ struct RenderOptions {
 
 // Parses argv[1..argc). Returns false with a message in `error` on malformed input
 // (unknown option, missing or bad value, unknown parameter name, no output file).
-// The output file may be left out only with --help or with --save-preset and -d 0.
+// The output file may be left out only with --help, --list-presets, --list-params or --save-preset.
+// The sample rate must be a whole number of Hz (audio files store it as an integer).
 bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions& options, std::string& error);
 
 // Reads a whole decimal number; false when text is empty, has trailing characters or is not finite.
