@@ -11,6 +11,13 @@
 #include <cstring>
 #include <vector>
 
+// The text flags go to DrawText unchanged.
+static_assert(LICE_DT_CENTER == DT_CENTER && LICE_DT_RIGHT == DT_RIGHT && LICE_DT_VCENTER == DT_VCENTER &&
+                  LICE_DT_BOTTOM == DT_BOTTOM && LICE_DT_SINGLELINE == DT_SINGLELINE &&
+                  LICE_DT_NOCLIP == DT_NOCLIP && LICE_DT_CALCRECT == DT_CALCRECT,
+              "LICE_DT_* flags must equal the Windows text-format flags");
+static_assert(sizeof(LICE_Rect) == sizeof(RECT), "LICE_Rect mirrors RECT");
+
 namespace {
 
 // White text on an opaque black ground, rendered one glyph at a time; grown as glyphs need.

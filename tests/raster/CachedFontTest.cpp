@@ -129,7 +129,7 @@ TEST(CachedFont, ClipsToTheRectangleAndHonoursAlignmentAndAlpha) {
   EXPECT_EQ(font->DrawString(nullptr, "x", -1, &r, 0), 0);
 }
 
-TEST(CachedFont, OwnsItsFontOnlyWhenToldAndRendersGlyphsOnce) {
+TEST(CachedFont, RendersEachGlyphOnceAndFreesAReplacedFontItOwns) {
   LICE_FontSpec spec;
   spec.face = "Arial";
   spec.height = 16;
