@@ -27,4 +27,7 @@ function(sylvane_add_gtest name)
   # (on Windows the private Wine prefix keeps the shared documents folder apart).
   set_tests_properties(${name} PROPERTIES TIMEOUT 900
     ENVIRONMENT "SYLVANE_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp;SYLVANE_DOCUMENTS_DIR=${CMAKE_BINARY_DIR}/test-tmp/documents")
+  if(SYLVANE_SANITIZE)
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
+  endif()
 endfunction()
