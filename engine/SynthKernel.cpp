@@ -125,6 +125,13 @@ struct alignas(16) ChunkSignals {
   double draws[3 * kChunk + 1]; // noise: wind, foliage and cascade draw of each sample
 };
 
+// Zero for magnitudes below 2^-1021 (biased exponent 0 or 1).
+inline double FlushTiny(double x) noexcept {
+  uint64_t bits;
+  std::memcpy(&bits, &x, sizeof bits);
+  return ((bits >> 52) & 0x7FFu) < 2u ? 0.0 : x;
+}
+
 // One step of the fade envelope; returns the smoothed level clipped to [0, 1].
 double EnvelopeStep(SynthKernel& k, double gate, double fadeTime, double sr, double fall) noexcept {
   const double attackTime = fadeTime * (1.0 - k.envAttackFrom);
@@ -173,9 +180,8 @@ double EnvelopeStep(SynthKernel& k, double gate, double fadeTime, double sr, dou
       break;
   }
 
-  // Flush-to-zero clears the tail of the fall; the tiny band it leaves is far below the 1e-8 cut.
   const double target = k.envLevel;
-  k.envSmoothed = k.envSmoothed + (target - k.envSmoothed) * (target > k.envSmoothed ? 1.0 : fall);
+  k.envSmoothed = FlushTiny(k.envSmoothed + (target - k.envSmoothed) * (target > k.envSmoothed ? 1.0 : fall));
   const double level = k.envSmoothed;
   if (level < 0.00000001 || level <= 0.0) return 0.0;
   if (level >= 1.0) return 1.0;
@@ -265,7 +271,11 @@ void EnvelopePass(SynthKernel& k, const BlockSettings& b, double* env, int m) no
   for (int i = 0; i < m;) {
     if (b.gate == k.envPreviousGate) {
       const bool full = k.envStage == kEnvHold && k.envLevel == 1.0 && k.envSmoothed == 1.0;
-      const bool silent = k.envStage == kEnvIdle && k.envLevel == 0.0 && k.envSmoothed == 0.0;
+      // Under flush-to-zero the fall's last steps are themselves flushed, which leaves the
+      // smoothed level stuck just above the smallest normal number instead of reaching zero:
+      // silence all the same (the envelope reads 0 below 1e-8), cleared here.
+      const bool silent = k.envStage == kEnvIdle && k.envLevel == 0.0 && k.envSmoothed < 1e-300;
+      if (silent) k.envSmoothed = 0.0;
       if (full || silent) {
         const double value = full ? 1.0 : 0.0;
         for (; i < m; ++i) env[i] = value;
