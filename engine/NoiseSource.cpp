@@ -11,13 +11,6 @@ std::atomic<uint32_t> gNoiseState{2u};
 static_assert(std::atomic<uint32_t>::is_always_lock_free, "the noise state must be lock-free");
 }  // namespace
 
-float NoiseSource::ToUnitFloat(uint32_t state) noexcept {
-  const uint32_t bits = 0x3F800000u | (state & 0x007FFFFFu);
-  float f;
-  std::memcpy(&f, &bits, sizeof f);
-  return f;
-}
-
 uint32_t AdvanceNoiseState(uint32_t state, uint64_t count) noexcept {
   // x -> a*x + c composed with itself by squaring: O(log count) steps.
   uint32_t accMul = 1u, accAdd = 0u;

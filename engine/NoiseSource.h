@@ -8,6 +8,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
+#include <emmintrin.h>
 
 class NoiseSource {
  public:
@@ -17,13 +19,55 @@ class NoiseSource {
   // One value in [-1, 1): the float 1 <= f < 2 built from the low 23 state bits, times 2 minus 3,
   // in single precision.
   double Draw() noexcept {
-    mState = mState * 1664525u + 1013904223u;
-    return static_cast<double>(ToUnitFloat(mState) * 2.0f - 3.0f);
+    mState = mState * kMultiplier + kIncrement;
+    return Value(mState);
   }
 
-  static float ToUnitFloat(uint32_t state) noexcept;
+  // The next `count` draws, exactly as `count` calls of Draw give them. Four interleaved chains
+  // that each step four draws at a time keep the generator off the critical path.
+  void Fill(double* out, int count) noexcept {
+    constexpr uint32_t a2 = kMultiplier * kMultiplier, a3 = a2 * kMultiplier, a4 = a3 * kMultiplier;
+    constexpr uint32_t c4 = kIncrement * (a3 + a2 + kMultiplier + 1u);
+    int i = 0;
+    if (count >= 4) {
+      uint32_t s0 = mState * kMultiplier + kIncrement;
+      uint32_t s1 = s0 * kMultiplier + kIncrement;
+      uint32_t s2 = s1 * kMultiplier + kIncrement;
+      uint32_t s3 = s2 * kMultiplier + kIncrement;
+      const __m128i mantissa = _mm_set1_epi32(0x007FFFFF), one = _mm_set1_epi32(0x3F800000);
+      const __m128 two = _mm_set1_ps(2.0f), three = _mm_set1_ps(3.0f);
+      for (;;) {
+        // The same single-precision steps as Value, four lanes at a time.
+        const __m128i bits = _mm_or_si128(
+            one, _mm_and_si128(_mm_set_epi32(static_cast<int>(s3), static_cast<int>(s2), static_cast<int>(s1),
+                                             static_cast<int>(s0)),
+                               mantissa));
+        const __m128 v = _mm_sub_ps(_mm_mul_ps(_mm_castsi128_ps(bits), two), three);
+        _mm_storeu_pd(out + i, _mm_cvtps_pd(v));
+        _mm_storeu_pd(out + i + 2, _mm_cvtps_pd(_mm_movehl_ps(v, v)));
+        mState = s3;
+        i += 4;
+        if (count - i < 4) break;
+        s0 = s0 * a4 + c4;
+        s1 = s1 * a4 + c4;
+        s2 = s2 * a4 + c4;
+        s3 = s3 * a4 + c4;
+      }
+    }
+    for (; i < count; ++i) out[i] = Draw();
+  }
+
+  static float ToUnitFloat(uint32_t state) noexcept {
+    const uint32_t bits = 0x3F800000u | (state & 0x007FFFFFu);
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+  }
 
  private:
+  static constexpr uint32_t kMultiplier = 1664525u;
+  static constexpr uint32_t kIncrement = 1013904223u;
+  static double Value(uint32_t state) noexcept { return static_cast<double>(ToUnitFloat(state) * 2.0f - 3.0f); }
   explicit NoiseSource(uint32_t state) noexcept : mState(state) {}
   uint32_t mState;
 };

@@ -91,3 +91,18 @@ TEST(NoiseSource, ConcurrentReservationsNeverShareDraws) {
   const uint32_t expected = Step(9u, 2ull * kBlocks * kDraws + 1);
   EXPECT_EQ(static_cast<double>(NoiseSource::ToUnitFloat(expected) * 2.0f - 3.0f), next.Draw());
 }
+
+// The kernel draws a chunk at a time; every count must give exactly the plain sequence and leave
+// the generator where the plain draws would.
+TEST(NoiseSource, FillGivesThePlainSequenceForEveryCount) {
+  SeedNoiseSource(2);
+  NoiseSource filled = NoiseSource::Reserve(1000);
+  SeedNoiseSource(2);
+  NoiseSource plain = NoiseSource::Reserve(1000);
+  double buffer[100];
+  for (int count : {0, 1, 3, 4, 5, 7, 8, 9, 96, 97}) {
+    filled.Fill(buffer, count);
+    for (int i = 0; i < count; ++i) ASSERT_EQ(plain.Draw(), buffer[i]) << count << " " << i;
+  }
+  EXPECT_EQ(plain.Draw(), filled.Draw());
+}
