@@ -17,6 +17,9 @@ packages=(
   python3-cairo python3-pil fonts-dejavu-core fonts-dejavu-extra
   # the VST 3 interface headers (only its pluginterfaces/ folder is used)
   juce-modules-source-data
+  # the Linux editor window: XCB with shared-memory images and XTest (tests drive it with real
+  # input events under Xvfb)
+  libxcb1-dev libxcb-shm0-dev libxcb-xtest0-dev
 )
 
 missing=()

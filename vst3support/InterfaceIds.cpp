@@ -23,6 +23,13 @@ DEF_CLASS_IID(IPluginFactory2)
 DEF_CLASS_IID(IPluginFactory3)
 DEF_CLASS_IID(IPlugView)
 DEF_CLASS_IID(IPlugFrame)
+#if SMTG_OS_LINUX
+namespace Linux {
+DEF_CLASS_IID(IRunLoop)
+DEF_CLASS_IID(ITimerHandler)
+DEF_CLASS_IID(IEventHandler)
+}  // namespace Linux
+#endif
 namespace Vst {
 DEF_CLASS_IID(IAttributeList)
 DEF_CLASS_IID(IAudioProcessor)

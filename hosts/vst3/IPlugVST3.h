@@ -26,6 +26,8 @@
 #include <string>
 #include <vector>
 
+class IPlugVST3View;
+
 class IPlugVST3 : public IPlugBase, public Steinberg::Vst::IUnitInfo, public vst3support::SingleComponentEffect {
  public:
   // What the module's factory passes to each instance; nothing so far.
@@ -87,8 +89,11 @@ class IPlugVST3 : public IPlugBase, public Steinberg::Vst::IUnitInfo, public vst
                                                                Steinberg::Vst::ParamValue plain) override;
   Steinberg::Vst::ParamValue PLUGIN_API getParamNormalized(Steinberg::Vst::ParamID id) override;
   Steinberg::tresult PLUGIN_API setParamNormalized(Steinberg::Vst::ParamID id, Steinberg::Vst::ParamValue value) override;
-  // Null until the editor exists.
+  // For "editor" a new view (one reference for the caller) while the editor exists; else null.
   Steinberg::IPlugView* PLUGIN_API createView(Steinberg::FIDString name) override;
+  // The open views, in creation order; the first one serves resizing.
+  void AddView(IPlugVST3View* view);
+  void RemoveView(IPlugVST3View* view) noexcept;
 
   // IUnitInfo (UI thread).
   Steinberg::int32 PLUGIN_API getUnitCount() override;
@@ -157,6 +162,7 @@ class IPlugVST3 : public IPlugBase, public Steinberg::Vst::IUnitInfo, public vst
   void RenderBlock(Steinberg::Vst::ProcessData& data, int nFrames);
   void SetBypass(bool bypassed) noexcept;
 
+  std::vector<IPlugVST3View*> mViews;  // not owned; each view removes itself
   std::vector<std::string> mInputBusNames;
   std::vector<std::string> mOutputBusNames;
   std::vector<std::string> mGroupNames;  // unit k is group k - 1

@@ -1,0 +1,425 @@
+// The Linux editor as a host meets it: the built module loaded from its bundle, its view attached
+// to a real X11 top-level window of a private Xvfb server, driven by the host's own run loop and by
+// real input events (XTest). The reference is the same editor drawn offscreen in this process.
+#include "LoadedPlugin.h"
+
+#include "gui/IControl.h"
+#include "gui/IGraphics.h"
+#include "gui/IKnobMultiControl.h"
+#include "hosts/vst3/SylvaneAdapter.h"
+#include "instrument/Sylvane.h"
+#include "raster/LICE_SysBitmap.h"
+
+#include "pluginterfaces/gui/iplugview.h"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+#include <xcb/xtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+namespace {
+
+// A private Xvfb for the whole program, so the tests never touch a developer's desktop.
+class XvfbEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    mPid = fork();
+    ASSERT_GE(mPid, 0);
+    if (mPid == 0) {
+      close(fds[0]);
+      const std::string fd = std::to_string(fds[1]);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "2200x1100x24", "-nolisten", "tcp",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    char number[16] = {};
+    ssize_t got = 0;
+    pollfd p{fds[0], POLLIN, 0};
+    while (got < 15 && poll(&p, 1, 20000) > 0) {
+      const ssize_t n = read(fds[0], number + got, 1);
+      if (n <= 0 || number[got] == '\n') break;
+      got += n;
+    }
+    close(fds[0]);
+    ASSERT_GT(got, 0) << "Xvfb did not start";
+    setenv("DISPLAY", (":" + std::string(number, static_cast<size_t>(got))).c_str(), 1);
+  }
+  void TearDown() override {
+    if (mPid > 0) {
+      kill(mPid, SIGTERM);
+      waitpid(mPid, nullptr, 0);
+    }
+  }
+
+ private:
+  pid_t mPid = -1;
+};
+const auto* const gXvfb = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+
+// The host's window frame and its UI run loop: polls the registered descriptors and fires the
+// registered timers, nothing else.
+class HostFrame : public vst3support::FObject, public IPlugFrame, public Linux::IRunLoop {
+ public:
+  tresult PLUGIN_API resizeView(IPlugView* view, ViewRect* rect) override {
+    if (!view || !rect) return kInvalidArgument;
+    resizes.push_back(*rect);
+    return view->onSize(rect);
+  }
+  tresult PLUGIN_API registerEventHandler(Linux::IEventHandler* handler, Linux::FileDescriptor fd) override {
+    if (!handler || fd < 0) return kInvalidArgument;
+    handlers.push_back({handler, fd});
+    return kResultOk;
+  }
+  tresult PLUGIN_API unregisterEventHandler(Linux::IEventHandler* handler) override {
+    handlers.erase(std::remove_if(handlers.begin(), handlers.end(), [&](const Handler& h) { return h.h == handler; }),
+                   handlers.end());
+    return kResultOk;
+  }
+  tresult PLUGIN_API registerTimer(Linux::ITimerHandler* handler, Linux::TimerInterval ms) override {
+    if (!handler) return kInvalidArgument;
+    timers.push_back({handler, ms, Clock::now() + std::chrono::milliseconds(ms)});
+    return kResultOk;
+  }
+  tresult PLUGIN_API unregisterTimer(Linux::ITimerHandler* handler) override {
+    timers.erase(std::remove_if(timers.begin(), timers.end(), [&](const Timer& t) { return t.h == handler; }),
+                 timers.end());
+    return kResultOk;
+  }
+  tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override {
+    if (!obj) return kInvalidArgument;
+    if (Answer(iid, IPlugFrame::iid, static_cast<IPlugFrame*>(this), obj)) return kResultOk;
+    if (Answer(iid, Linux::IRunLoop::iid, static_cast<Linux::IRunLoop*>(this), obj)) return kResultOk;
+    return FObject::queryInterface(iid, obj);
+  }
+  uint32 PLUGIN_API addRef() override { return FObject::addRef(); }
+  uint32 PLUGIN_API release() override { return FObject::release(); }
+
+  // Runs the loop until `count` timer callbacks have fired (or ten seconds passed).
+  void RunTicks(int count) {
+    const auto giveUp = Clock::now() + std::chrono::seconds(10);
+    for (int fired = 0; fired < count && Clock::now() < giveUp && !timers.empty();) {
+      auto next = std::min_element(timers.begin(), timers.end(),
+                                   [](const Timer& a, const Timer& b) { return a.due < b.due; })->due;
+      std::vector<pollfd> fds;
+      for (const Handler& h : handlers) fds.push_back(pollfd{h.fd, POLLIN, 0});
+      const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(next - Clock::now()).count();
+      if (poll(fds.data(), fds.size(), static_cast<int>(std::max<int64_t>(0, wait))) > 0) {
+        const std::vector<Handler> copy = handlers;
+        for (size_t i = 0; i < fds.size(); ++i) {
+          if (fds[i].revents && Registered(copy[i].h)) copy[i].h->onFDIsSet(copy[i].fd);
+        }
+      }
+      const std::vector<Timer> copy = timers;
+      for (const Timer& t : copy) {
+        if (t.due > Clock::now()) continue;
+        for (Timer& live : timers) {
+          if (live.h == t.h) live.due = Clock::now() + std::chrono::milliseconds(live.ms);
+        }
+        t.h->onTimer();
+        ++fired;
+      }
+    }
+  }
+
+  using Clock = std::chrono::steady_clock;
+  struct Handler {
+    Linux::IEventHandler* h;
+    int fd;
+  };
+  struct Timer {
+    Linux::ITimerHandler* h;
+    Linux::TimerInterval ms;
+    Clock::time_point due;
+  };
+  std::vector<Handler> handlers;
+  std::vector<Timer> timers;
+  std::vector<ViewRect> resizes;
+
+ private:
+  bool Registered(Linux::IEventHandler* h) const {
+    return std::any_of(handlers.begin(), handlers.end(), [&](const Handler& x) { return x.h == h; });
+  }
+};
+
+// The test host's side of X: its own connection and top-level windows.
+struct HostDisplay {
+  HostDisplay() : conn(xcb_connect(nullptr, nullptr)) { screen = xcb_setup_roots_iterator(xcb_get_setup(conn)).data; }
+  ~HostDisplay() { xcb_disconnect(conn); }
+  xcb_window_t TopLevel(int x, int y, int w, int h) {
+    const xcb_window_t id = xcb_generate_id(conn);
+    const uint32_t back = screen->black_pixel;
+    xcb_create_window(conn, XCB_COPY_FROM_PARENT, id, screen->root, static_cast<int16_t>(x), static_cast<int16_t>(y),
+                      static_cast<uint16_t>(w), static_cast<uint16_t>(h), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      screen->root_visual, XCB_CW_BACK_PIXEL, &back);
+    xcb_map_window(conn, id);
+    Sync();
+    return id;
+  }
+  // A round trip: everything sent before has been processed by the server.
+  void Sync() { free(xcb_get_input_focus_reply(conn, xcb_get_input_focus(conn), nullptr)); }
+  std::vector<xcb_window_t> Children(xcb_window_t parent) {
+    std::vector<xcb_window_t> out;
+    if (xcb_query_tree_reply_t* tree = xcb_query_tree_reply(conn, xcb_query_tree(conn, parent), nullptr)) {
+      const xcb_window_t* c = xcb_query_tree_children(tree);
+      out.assign(c, c + xcb_query_tree_children_length(tree));
+      free(tree);
+    }
+    return out;
+  }
+  // The window's pixels as 0xRRGGBB.
+  std::vector<uint32_t> Capture(xcb_window_t window, int w, int h) {
+    std::vector<uint32_t> out;
+    xcb_get_image_reply_t* image = xcb_get_image_reply(
+        conn,
+        xcb_get_image(conn, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, static_cast<uint16_t>(w),
+                      static_cast<uint16_t>(h), ~0u),
+        nullptr);
+    if (!image) return out;
+    const auto* px = reinterpret_cast<const uint32_t*>(xcb_get_image_data(image));
+    if (xcb_get_image_data_length(image) == w * h * 4) {
+      out.assign(px, px + static_cast<size_t>(w) * h);
+      for (uint32_t& p : out) p &= 0xffffff;
+    }
+    free(image);
+    return out;
+  }
+  // The editor talks to the server on its own connection, so its last requests may still be
+  // queued there: capture until the window shows `expected` or a second has passed.
+  std::vector<uint32_t> CaptureSettled(xcb_window_t window, int w, int h, const std::vector<uint32_t>& expected) {
+    std::vector<uint32_t> got;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+      got = Capture(window, w, h);
+      if (got == expected) break;
+      usleep(20000);
+    }
+    return got;
+  }
+  // Real input through XTest, at root coordinates.
+  void Move(int x, int y) {
+    xcb_test_fake_input(conn, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, screen->root, static_cast<int16_t>(x),
+                        static_cast<int16_t>(y), 0);
+  }
+  void Button(int button, bool down) {
+    xcb_test_fake_input(conn, down ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, static_cast<uint8_t>(button),
+                        XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+  }
+
+  xcb_connection_t* conn;
+  xcb_screen_t* screen = nullptr;
+};
+
+// The same editor drawn offscreen in this process, full size.
+std::vector<uint32_t> Snapshot(Sylvane& reference) {
+  IGraphics* g = reference.Graphics();
+  g->OpenEditorWindow(nullptr);
+  g->DrawRect(GuiRect{0, 0, g->Width(), g->Height()});
+  std::vector<uint32_t> out;
+  const LICE_SysBitmap* bits = g->BackBuffer();
+  for (int y = 0; y < g->Height(); ++y) {
+    for (int x = 0; x < g->Width(); ++x) out.push_back(bits->Bits()[y * bits->RowSpan() + x] & 0xffffff);
+  }
+  return out;
+}
+
+size_t Mismatches(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+  if (a.size() != b.size()) return std::max(a.size(), b.size());
+  size_t n = 0;
+  for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
+  return n;
+}
+
+// The rectangle of the first knob bound to a parameter, and that parameter.
+const IControl* FirstKnob(Sylvane& reference) {
+  IGraphics* g = reference.Graphics();
+  for (int i = 0; i < g->NControls(); ++i) {
+    if (dynamic_cast<IKnobMultiControl*>(g->GetControl(i)) && g->GetControl(i)->ParamIdx() >= 0) {
+      return g->GetControl(i);
+    }
+  }
+  return nullptr;
+}
+
+struct Editor {
+  Editor() {
+    handler = new ComponentHandler;
+    p.controller->setComponentHandler(handler);
+    view = p.controller->createView(ViewType::kEditor);
+  }
+  ~Editor() {
+    if (view) view->release();
+    p.controller->setComponentHandler(nullptr);
+    handler->release();
+    frame->release();
+  }
+  LoadedPlugin p;
+  ComponentHandler* handler;
+  HostFrame* frame = new HostFrame;
+  IPlugView* view = nullptr;
+};
+
+constexpr int kW = SylvaneAdapter::kEditorWidth;
+constexpr int kH = SylvaneAdapter::kEditorHeight;
+
+TEST(Vst3EditorX11, OpensInTheHostWindowDrawsAsTheSnapshotFollowsTheHostAndLeavesNothing) {
+  Editor e;
+  ASSERT_NE(e.view, nullptr);
+  const struct {
+    const char* type;
+    tresult expected;
+  } types[] = {{kPlatformTypeX11EmbedWindowID, kResultTrue}, {kPlatformTypeHWND, kResultFalse}, {nullptr, kResultFalse}};
+  for (const auto& t : types) EXPECT_EQ(e.view->isPlatformTypeSupported(t.type), t.expected) << (t.type ? t.type : "null");
+  ViewRect size;
+  ASSERT_EQ(e.view->getSize(&size), kResultOk);
+  EXPECT_EQ(size.getWidth(), 1000);  // the VST 3 editor's own scale
+  EXPECT_EQ(size.getHeight(), 960);
+
+  HostDisplay host;
+  const xcb_window_t top = host.TopLevel(0, 0, kW, kH);
+  ASSERT_EQ(e.view->setFrame(e.frame), kResultOk);
+  ASSERT_EQ(e.view->attached(reinterpret_cast<void*>(static_cast<uintptr_t>(top)), kPlatformTypeX11EmbedWindowID),
+            kResultTrue);
+  ASSERT_EQ(e.frame->timers.size(), 1u);
+  EXPECT_EQ(e.frame->timers[0].ms, 40u);
+  ASSERT_EQ(e.frame->handlers.size(), 1u);
+  const std::vector<xcb_window_t> children = host.Children(top);
+  ASSERT_EQ(children.size(), 1u);
+
+  Sylvane reference{IPlugVST3::InstanceInfo{}};
+  HostApplication* refHost = new HostApplication("reference");
+  ASSERT_EQ(reference.initialize(refHost->Context()), kResultOk);
+  const IControl* knob = FirstKnob(reference);
+  ASSERT_NE(knob, nullptr);
+  const auto id = static_cast<ParamID>(knob->ParamIdx());
+
+  // The first tick draws everything; a host-side change shows after the next one.
+  e.frame->RunTicks(1);
+  host.Sync();
+  std::vector<uint32_t> shown = host.CaptureSettled(children[0], kW, kH, Snapshot(reference));
+  EXPECT_EQ(Mismatches(shown, Snapshot(reference)), 0u);
+  for (double value : {0.85, 0.1}) {
+    e.p.controller->setParamNormalized(id, value);
+    reference.setParamNormalized(id, value);
+    e.frame->RunTicks(1);
+    host.Sync();
+    const std::vector<uint32_t> expected = Snapshot(reference);
+    std::vector<uint32_t> now = host.CaptureSettled(children[0], kW, kH, expected);
+    EXPECT_GT(Mismatches(now, shown), 0u) << value;  // the knob moved on screen
+    EXPECT_EQ(Mismatches(now, expected), 0u) << value;
+    shown = std::move(now);
+  }
+
+  EXPECT_EQ(e.view->removed(), kResultOk);
+  EXPECT_TRUE(e.frame->timers.empty());
+  EXPECT_TRUE(e.frame->handlers.empty());
+  host.Sync();
+  EXPECT_TRUE(host.Children(top).empty());
+  reference.terminate();
+  refHost->release();
+}
+
+TEST(Vst3EditorX11, RealDragAndWheelReachTheHostWithTheKnobArithmetic) {
+  Editor e;
+  Sylvane reference{IPlugVST3::InstanceInfo{}};
+  const IControl* knob = FirstKnob(reference);
+  ASSERT_NE(knob, nullptr);
+  const int id = knob->ParamIdx();
+  const GuiRect r = knob->Rect();
+
+  HostDisplay host;
+  const int left = 30, top = 20;  // the host window is not at the screen origin
+  const xcb_window_t win = host.TopLevel(left, top, kW, kH);
+  e.view->setFrame(e.frame);
+  ASSERT_EQ(e.view->attached(reinterpret_cast<void*>(static_cast<uintptr_t>(win)), kPlatformTypeX11EmbedWindowID),
+            kResultTrue);
+  e.p.controller->setParamNormalized(static_cast<ParamID>(id), 0.5);
+  e.frame->RunTicks(1);  // the editor takes host values on its tick
+  const double start = e.p.controller->getParamNormalized(static_cast<ParamID>(id));
+
+  const int cx = left + (r.left + r.right) / 2, cy = top + (r.top + r.bottom) / 2;
+  const int dragUp = 30;
+  host.Move(cx, cy);
+  host.Button(1, true);
+  for (int step = 1; step <= 3; ++step) host.Move(cx, cy - dragUp * step / 3);
+  host.Button(1, false);
+  host.Sync();
+  e.frame->RunTicks(2);
+  // Dragging up by dragUp pixels over a vertical span of H() at gearing 4.
+  const double dragged = start + static_cast<double>(dragUp) / r.H() / 4.0;
+  std::vector<std::string>& calls = e.handler->calls;
+  ASSERT_GE(calls.size(), 3u);
+  EXPECT_EQ(calls.front(), "b" + std::to_string(id));
+  EXPECT_EQ(calls.back(), "e" + std::to_string(id));
+  const std::string& lastEdit = calls[calls.size() - 2];
+  ASSERT_EQ(lastEdit.rfind("p" + std::to_string(id) + "=", 0), 0u) << lastEdit;
+  EXPECT_NEAR(std::stod(lastEdit.substr(lastEdit.find('=') + 1)), dragged, 1e-6);
+
+  // One wheel notch down is one step of -0.01.
+  calls.clear();
+  host.Button(5, true);
+  host.Button(5, false);
+  host.Sync();
+  e.frame->RunTicks(2);
+  ASSERT_FALSE(calls.empty());
+  const std::string& wheel = calls.back().rfind("p", 0) == 0 ? calls.back() : calls[calls.size() - 2];
+  EXPECT_NEAR(std::stod(wheel.substr(wheel.find('=') + 1)), dragged - 0.01, 1e-6) << wheel;
+  EXPECT_NEAR(e.p.controller->getParamNormalized(static_cast<ParamID>(id)), dragged - 0.01, 1e-6);
+  e.view->removed();
+}
+
+TEST(Vst3EditorX11, TwoEditorsSideBySideAndAHostWindowDestroyedBeforeRemoved) {
+  HostDisplay host;
+  Editor a, b;
+  const xcb_window_t wa = host.TopLevel(0, 0, kW, kH);
+  const xcb_window_t wb = host.TopLevel(1100, 0, kW, kH);
+  for (auto [editor, window] : {std::pair<Editor*, xcb_window_t>{&a, wa}, {&b, wb}}) {
+    editor->view->setFrame(editor->frame);
+    ASSERT_EQ(editor->view->attached(reinterpret_cast<void*>(static_cast<uintptr_t>(window)),
+                                     kPlatformTypeX11EmbedWindowID),
+              kResultTrue);
+    editor->frame->RunTicks(1);
+  }
+  host.Sync();
+  const std::vector<xcb_window_t> inB = host.Children(wb);
+  ASSERT_EQ(inB.size(), 1u);
+
+  // The host destroys a's window without removed: a keeps running its timer harmlessly.
+  xcb_destroy_window(host.conn, wa);
+  host.Sync();
+  a.frame->RunTicks(2);
+  EXPECT_EQ(a.view->removed(), kResultOk);
+  EXPECT_TRUE(a.frame->timers.empty());
+  EXPECT_TRUE(a.frame->handlers.empty());
+
+  // b is untouched and still follows its host.
+  Sylvane reference{IPlugVST3::InstanceInfo{}};
+  HostApplication* refHost = new HostApplication("reference");
+  ASSERT_EQ(reference.initialize(refHost->Context()), kResultOk);
+  const auto id = static_cast<ParamID>(FirstKnob(reference)->ParamIdx());
+  const double value = b.p.controller->getParamNormalized(id) > 0.5 ? 0.0 : 1.0;
+  b.p.controller->setParamNormalized(id, value);
+  reference.setParamNormalized(id, value);
+  b.frame->RunTicks(1);
+  const std::vector<uint32_t> expected = Snapshot(reference);
+  EXPECT_EQ(Mismatches(host.CaptureSettled(inB[0], kW, kH, expected), expected), 0u);
+  reference.terminate();
+  refHost->release();
+  b.view->removed();
+}
+
+}  // namespace
