@@ -212,7 +212,10 @@ TEST(Vst2Module, AudioAndDispatcherCallsFromTwoThreads) {
     Dispatch(h.effect, effSetProgram, 0, 0);
     char text[64];
     for (int i = 0; i < h.effect->numParams; ++i) Dispatch(h.effect, effGetParamDisplay, i, 0, text);
-    h.effect->setParameter(h.effect, round % 10, static_cast<float>(round % 7) / 7.0f);
+    for (int i = 0; i < h.effect->numParams; ++i) {
+      h.effect->setParameter(h.effect, i % 10, static_cast<float>((round + i) % 7) / 7.0f);
+      std::this_thread::yield();
+    }
   }
   stop = true;
   audio.join();
