@@ -202,7 +202,7 @@ TEST(Vst2Module, AudioAndDispatcherCallsFromTwoThreads) {
     }
   });
   int badChunks = 0;
-  for (int round = 0; round < 300; ++round) {
+  for (int round = 0; round < 100; ++round) {
     void* data = nullptr;
     const VstIntPtr size = Dispatch(h.effect, effGetChunk, round % 2, 0, &data);
     const unsigned char header[] = {0x74, 0x66, 0x66, 0x70, 0x00, 0x00, 0x01, 0x00};
