@@ -398,7 +398,7 @@ VstIntPtr IPlugVST::SetChunk(bool program, VstIntPtr size, const void* data) {
   if (program || version < StateChunk::kChunkVersion) {
     // A program, or older data without the bank layout: one plug-in state.
     pos = ReadStateChunk(chunk, pos);
-    if (pos < 0) return 0;  // the current program keeps what it held; live values read so far stay
+    if (pos < 0) return 0;  // nothing restored: the current program keeps what it held
     ModifyCurrentPreset();
   } else {
     pos = UnserializePresets(chunk, pos);
