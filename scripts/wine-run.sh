@@ -25,4 +25,20 @@ mkdir -p "$WINEPREFIX"
   fi
 ) 9>"$WINEPREFIX.lock"
 
+# Tests that open real windows (SYLVANE_NEEDS_DISPLAY=1) get a private virtual display when none
+# is set: Xvfb picks a free display number itself (-displayfd), so parallel tests do not collide.
+if [ "${SYLVANE_NEEDS_DISPLAY:-0}" = 1 ] && [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then
+  fdfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
+  xvfb=$!
+  for _ in $(seq 100); do [ -s "$fdfile" ] && break; sleep 0.05; done
+  display=$(head -n1 "$fdfile"); rm -f "$fdfile"
+  [ -n "$display" ] || { kill "$xvfb" 2>/dev/null; echo "wine-run: Xvfb did not start" >&2; exit 2; }
+  export DISPLAY=":$display"
+  rc=0
+  "$WINE" "$exe" "$@" || rc=$?
+  kill "$xvfb" 2>/dev/null || true
+  wait "$xvfb" 2>/dev/null || true
+  exit "$rc"
+fi
 exec "$WINE" "$exe" "$@"

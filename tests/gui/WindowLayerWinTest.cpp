@@ -1,0 +1,175 @@
+// The Windows window layer driven with real window messages inside a real top-level window.
+#include "tests/gui/GuiTestSupport.h"
+
+#include "core/PlugParam.h"
+#include "gui/IGraphicsWin.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A control whose text entries can be opened from the test.
+class EntryLogControl : public LogControl {
+ public:
+  using LogControl::LogControl;
+  void Prompt() { PromptUserInput(); }
+  void SetEntryLength(int n) { mTextEntryLength = n; }
+};
+
+class WindowLayer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plug.GetParam(0)->SetType(kParamInt);
+    plug.GetParam(0)->DeclareContinuous("Int", 0.0, -10.0, 10.0, 1.0);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "SylvaneTestHost";
+    RegisterClassA(&wc);
+    host = CreateWindowExA(0, "SylvaneTestHost", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr,
+                           nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(host, nullptr);
+    SetCursorPos(5000, 5000);  // keep the pointer off the controls
+  }
+  void TearDown() override { DestroyWindow(host); }
+
+  // A surface with a knob-like control on parameter 0 at (10,10)-(60,60) and a key catcher.
+  IGraphicsWin* MakeEditor(std::vector<std::string>* log) {
+    auto* g = new IGraphicsWin(&plug, 200, 150, GetModuleHandleA(nullptr));
+    knob = new EntryLogControl(&plug, GuiRect{10, 10, 60, 60}, 0, log, "knob");
+    knob->SetPromptDisabled(false);
+    g->AddControl(new LogControl(&plug, GuiRect{0, 0, 200, 150}, -1, log, "bg"));
+    g->AddControl(knob);
+    g->SetKeyCatcher(new LogControl(&plug, GuiRect{}, -1, log, "catcher"));
+    return g;
+  }
+  static LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+
+  GuiTestPlug plug{kApiVst2};
+  HWND host = nullptr;
+  EntryLogControl* knob = nullptr;
+};
+
+TEST_F(WindowLayer, MouseWheelAndKeyMessagesReachTheControls) {
+  std::vector<std::string> log;
+  IGraphicsWin* g = MakeEditor(&log);
+  HWND w = static_cast<HWND>(g->OpenEditorWindow(host));
+  ASSERT_NE(w, nullptr);
+  EXPECT_EQ(GetParent(w), host);
+
+  SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, At(20, 20));
+  SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, At(25, 17));
+  SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, At(25, 17));  // unchanged: no drag
+  SendMessageA(w, WM_LBUTTONUP, 0, At(25, 17));
+  // The wheel's position is in screen coordinates; deltas of -120 and 60.
+  RECT r;
+  GetWindowRect(w, &r);
+  SendMessageA(w, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), At(r.left + 20, r.top + 20));
+  SendMessageA(w, WM_MOUSEWHEEL, MAKEWPARAM(0, 60), At(r.left + 20, r.top + 20));
+  SendMessageA(w, WM_KEYDOWN, 'B', 0);     // pointer over no control: the key catcher
+  SendMessageA(w, WM_KEYDOWN, VK_LEFT, 0);
+  const std::vector<std::string> expected = {"knob down", "knob drag 5,-3", "knob up", "knob wheel -1",
+                                             "knob wheel 0", "catcher key 16", "catcher key 3"};
+  EXPECT_EQ(log, expected);
+  const std::vector<std::string> hostLog = {"begin 0", "end 0"};
+  EXPECT_EQ(plug.log, hostLog);
+  delete g;
+}
+
+TEST_F(WindowLayer, TwoEditorsShareOneClassAndCloseIndependently) {
+  std::vector<std::string> log1, log2;
+  IGraphicsWin* a = MakeEditor(&log1);
+  IGraphicsWin* b = MakeEditor(&log2);
+  WNDCLASSA info;
+  HINSTANCE inst = GetModuleHandleA(nullptr);
+  EXPECT_EQ(IGraphicsWin::OpenWindowCount(), 0);
+  HWND wa = static_cast<HWND>(a->OpenEditorWindow(host));
+  HWND wb = static_cast<HWND>(b->OpenEditorWindow(host));
+  ASSERT_TRUE(wa && wb);
+  EXPECT_EQ(IGraphicsWin::OpenWindowCount(), 2);
+  EXPECT_NE(std::string(IGraphicsWin::WindowClassName()), "IPlugWndClass");
+  EXPECT_TRUE(GetClassInfoA(inst, IGraphicsWin::WindowClassName(), &info));
+  char title[16] = "";
+  GetWindowTextA(wa, title, sizeof title);
+  EXPECT_STREQ(title, "IPlug");
+
+  SendMessageA(wa, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(wa));
+  EXPECT_EQ(IGraphicsWin::OpenWindowCount(), 1);
+  EXPECT_TRUE(GetClassInfoA(inst, IGraphicsWin::WindowClassName(), &info));
+  // The other editor still works: a click and a redraw tick.
+  SendMessageA(wb, WM_LBUTTONDOWN, MK_LBUTTON, At(20, 20));
+  SendMessageA(wb, WM_LBUTTONUP, 0, At(20, 20));
+  EXPECT_EQ(log2.back(), "knob up");
+  knob->MarkDirty(false);
+  log2.clear();
+  SendMessageA(wb, WM_TIMER, kEditorTimerId, 0);
+  EXPECT_NE(std::find(log2.begin(), log2.end(), "knob draw"), log2.end());
+
+  // Destroying the instance with its editor open takes the window and the class with it.
+  delete b;
+  EXPECT_FALSE(IsWindow(wb));
+  EXPECT_EQ(IGraphicsWin::OpenWindowCount(), 0);
+  EXPECT_FALSE(GetClassInfoA(inst, IGraphicsWin::WindowClassName(), &info));
+  // A tick after the window is gone does nothing.
+  log1.clear();
+  a->OnTimerTick();
+  EXPECT_TRUE(log1.empty());
+  delete a;
+}
+
+TEST_F(WindowLayer, TextEntryFiltersKeysAndAppliesOrDropsOnTheNextTick) {
+  std::vector<std::string> log;
+  IGraphicsWin* g = MakeEditor(&log);
+  ASSERT_NE(g->OpenEditorWindow(host), nullptr);
+  HWND w = static_cast<HWND>(g->NativeWindow());
+  struct Case {
+    const char* typed;
+    const char* shown;  // what the entry holds after the filter
+    WPARAM finish;     // VK_RETURN applies, VK_ESCAPE discards
+    double expected;   // normalised value of parameter 0 afterwards (range -10..10)
+  };
+  const Case cases[] = {
+      {"-4a.", "-4", VK_RETURN, 0.3},  // letters and '.' refused for an integer
+      {"a+25", "+25", VK_RETURN, 1.0},  // clamped to the maximum
+      {"3", "3", VK_ESCAPE, 1.0},       // discarded
+  };
+  for (const Case& c : cases) {
+    knob->Prompt();
+    HWND e = static_cast<HWND>(g->TextEntryWindow());
+    ASSERT_NE(e, nullptr) << c.typed;
+    SendMessageA(e, WM_SETFOCUS, 0, 0);
+    SendMessageA(e, EM_SETSEL, 0, -1);
+    SendMessageA(e, WM_CLEAR, 0, 0);
+    for (const char* ch = c.typed; *ch; ++ch) SendMessageA(e, WM_CHAR, static_cast<WPARAM>(*ch), 0);
+    char shown[64] = "";
+    GetWindowTextA(e, shown, sizeof shown);
+    EXPECT_STREQ(shown, c.shown);
+    SendMessageA(e, WM_KEYDOWN, c.finish, 0);
+    EXPECT_NE(g->TextEntryWindow(), nullptr) << "applied only on the next tick";
+    SendMessageA(w, WM_TIMER, kEditorTimerId, 0);
+    EXPECT_EQ(g->TextEntryWindow(), nullptr) << c.typed;
+    EXPECT_FALSE(IsWindow(e));
+    EXPECT_NEAR(knob->Value(), c.expected, 1e-9) << c.typed;
+  }
+
+  // Closing the editor with an entry open leaves neither window behind.
+  knob->Prompt();
+  HWND e = static_cast<HWND>(g->TextEntryWindow());
+  ASSERT_NE(e, nullptr);
+  g->CloseEditorWindow();
+  EXPECT_FALSE(IsWindow(e));
+  EXPECT_FALSE(IsWindow(w));
+  EXPECT_EQ(g->TextEntryWindow(), nullptr);
+  EXPECT_FALSE(g->TextEntry().IsOpen());
+  delete g;
+}
+
+}  // namespace
