@@ -2,6 +2,7 @@
 
 #include "core/FixedText.h"
 #include "gui/IGraphics.h"
+#include "hosts/vst2/VstEditorPlatform.h"
 
 #include <algorithm>
 #include <climits>
@@ -14,9 +15,6 @@
 
 namespace {
 
-// The surface exists, but the window layer that opens it inside a host window is not part of
-// this module yet; until it is, the editor opcodes answer "no editor".
-constexpr bool kHasEditorWindow = false;
 
 constexpr int kChunkHeaderBytes = 8;
 constexpr VstIntPtr kVendorSpecificYes = 0xBEEF;
@@ -272,12 +270,17 @@ VstIntPtr IPlugVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
       *static_cast<ERect**>(ptr) = &mEditorRect;
       return 1;
     case effEditOpen:
-      // Opening the window belongs to the window layer; with none there is nothing to open.
-      return 0;
+      if (!HasEditorWindow() || !Graphics()->OpenEditorWindow(ptr)) return 0;
+      OnEditorOpen();
+      return 1;
     case effEditClose:
       if (!HasEditorWindow()) return 0;
       OnEditorClose();
+      Graphics()->CloseEditorWindow();
       return 1;
+    case effEditIdle:
+      if (HasEditorWindow()) EditorIdle(Graphics());
+      return 0;
     case effIdentify:
       return kVstIdentifyAnswer;
     case effGetChunk:
@@ -338,7 +341,7 @@ VstIntPtr IPlugVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
       if (ptr) *static_cast<VstSpeakerArrangement**>(ptr) = &mOutputArrangement;
       return 1;
     default:
-      return 0;  // effEditIdle, effIdle and everything this plug-in does not answer
+      return 0;  // effIdle and everything this plug-in does not answer
   }
 }
 
@@ -483,7 +486,7 @@ void IPlugVST::SetSpeakerArrangement(const VstSpeakerArrangement* in, const VstS
   }
 }
 
-bool IPlugVST::HasEditorWindow() const noexcept { return kHasEditorWindow && Graphics() != nullptr; }
+bool IPlugVST::HasEditorWindow() const noexcept { return IsEditorWindowLayer(Graphics()); }
 
 // ---- Requests to the host ------------------------------------------------------------------
 

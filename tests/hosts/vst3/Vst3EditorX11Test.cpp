@@ -2,6 +2,7 @@
 // to a real X11 top-level window of a private Xvfb server, driven by the host's own run loop and by
 // real input events (XTest). The reference is the same editor drawn offscreen in this process.
 #include "LoadedPlugin.h"
+#include "tests/hosts/X11TestHost.h"
 
 #include "gui/IControl.h"
 #include "gui/IGraphics.h"
@@ -31,46 +32,9 @@ using namespace Steinberg;
 using namespace Steinberg::Vst;
 
 namespace {
-
-// A private Xvfb for the whole program, so the tests never touch a developer's desktop.
-class XvfbEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    mPid = fork();
-    ASSERT_GE(mPid, 0);
-    if (mPid == 0) {
-      close(fds[0]);
-      const std::string fd = std::to_string(fds[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "2200x1100x24", "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    char number[16] = {};
-    ssize_t got = 0;
-    pollfd p{fds[0], POLLIN, 0};
-    while (got < 15 && poll(&p, 1, 20000) > 0) {
-      const ssize_t n = read(fds[0], number + got, 1);
-      if (n <= 0 || number[got] == '\n') break;
-      got += n;
-    }
-    close(fds[0]);
-    ASSERT_GT(got, 0) << "Xvfb did not start";
-    setenv("DISPLAY", (":" + std::string(number, static_cast<size_t>(got))).c_str(), 1);
-  }
-  void TearDown() override {
-    if (mPid > 0) {
-      kill(mPid, SIGTERM);
-      waitpid(mPid, nullptr, 0);
-    }
-  }
-
- private:
-  pid_t mPid = -1;
-};
+using namespace x11test;
 const auto* const gXvfb = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+
 
 // The host's window frame and its UI run loop: polls the registered descriptors and fires the
 // registered timers, nothing else.
@@ -157,93 +121,6 @@ class HostFrame : public vst3support::FObject, public IPlugFrame, public Linux::
   }
 };
 
-// The test host's side of X: its own connection and top-level windows.
-struct HostDisplay {
-  HostDisplay() : conn(xcb_connect(nullptr, nullptr)) { screen = xcb_setup_roots_iterator(xcb_get_setup(conn)).data; }
-  ~HostDisplay() { xcb_disconnect(conn); }
-  xcb_window_t TopLevel(int x, int y, int w, int h) {
-    const xcb_window_t id = xcb_generate_id(conn);
-    const uint32_t back = screen->black_pixel;
-    xcb_create_window(conn, XCB_COPY_FROM_PARENT, id, screen->root, static_cast<int16_t>(x), static_cast<int16_t>(y),
-                      static_cast<uint16_t>(w), static_cast<uint16_t>(h), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                      screen->root_visual, XCB_CW_BACK_PIXEL, &back);
-    xcb_map_window(conn, id);
-    Sync();
-    return id;
-  }
-  // A round trip: everything sent before has been processed by the server.
-  void Sync() { free(xcb_get_input_focus_reply(conn, xcb_get_input_focus(conn), nullptr)); }
-  std::vector<xcb_window_t> Children(xcb_window_t parent) {
-    std::vector<xcb_window_t> out;
-    if (xcb_query_tree_reply_t* tree = xcb_query_tree_reply(conn, xcb_query_tree(conn, parent), nullptr)) {
-      const xcb_window_t* c = xcb_query_tree_children(tree);
-      out.assign(c, c + xcb_query_tree_children_length(tree));
-      free(tree);
-    }
-    return out;
-  }
-  // The window's pixels as 0xRRGGBB.
-  std::vector<uint32_t> Capture(xcb_window_t window, int w, int h) {
-    std::vector<uint32_t> out;
-    xcb_get_image_reply_t* image = xcb_get_image_reply(
-        conn,
-        xcb_get_image(conn, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0, static_cast<uint16_t>(w),
-                      static_cast<uint16_t>(h), ~0u),
-        nullptr);
-    if (!image) return out;
-    const auto* px = reinterpret_cast<const uint32_t*>(xcb_get_image_data(image));
-    if (xcb_get_image_data_length(image) == w * h * 4) {
-      out.assign(px, px + static_cast<size_t>(w) * h);
-      for (uint32_t& p : out) p &= 0xffffff;
-    }
-    free(image);
-    return out;
-  }
-  // The editor talks to the server on its own connection, so its last requests may still be
-  // queued there: capture until the window shows `expected` or a second has passed.
-  std::vector<uint32_t> CaptureSettled(xcb_window_t window, int w, int h, const std::vector<uint32_t>& expected) {
-    std::vector<uint32_t> got;
-    for (int attempt = 0; attempt < 50; ++attempt) {
-      got = Capture(window, w, h);
-      if (got == expected) break;
-      usleep(20000);
-    }
-    return got;
-  }
-  // Real input through XTest, at root coordinates.
-  void Move(int x, int y) {
-    xcb_test_fake_input(conn, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, screen->root, static_cast<int16_t>(x),
-                        static_cast<int16_t>(y), 0);
-  }
-  void Button(int button, bool down) {
-    xcb_test_fake_input(conn, down ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, static_cast<uint8_t>(button),
-                        XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
-  }
-
-  xcb_connection_t* conn;
-  xcb_screen_t* screen = nullptr;
-};
-
-// The same editor drawn offscreen in this process, full size.
-std::vector<uint32_t> Snapshot(Sylvane& reference) {
-  IGraphics* g = reference.Graphics();
-  g->OpenEditorWindow(nullptr);
-  g->DrawRect(GuiRect{0, 0, g->Width(), g->Height()});
-  std::vector<uint32_t> out;
-  const LICE_SysBitmap* bits = g->BackBuffer();
-  for (int y = 0; y < g->Height(); ++y) {
-    for (int x = 0; x < g->Width(); ++x) out.push_back(bits->Bits()[y * bits->RowSpan() + x] & 0xffffff);
-  }
-  return out;
-}
-
-size_t Mismatches(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
-  if (a.size() != b.size()) return std::max(a.size(), b.size());
-  size_t n = 0;
-  for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
-  return n;
-}
-
 // The rectangle of the first knob bound to a parameter, and that parameter.
 const IControl* FirstKnob(Sylvane& reference) {
   IGraphics* g = reference.Graphics();
@@ -310,14 +187,14 @@ TEST(Vst3EditorX11, OpensInTheHostWindowDrawsAsTheSnapshotFollowsTheHostAndLeave
   // The first tick draws everything; a host-side change shows after the next one.
   e.frame->RunTicks(1);
   host.Sync();
-  std::vector<uint32_t> shown = host.CaptureSettled(children[0], kW, kH, Snapshot(reference));
-  EXPECT_EQ(Mismatches(shown, Snapshot(reference)), 0u);
+  std::vector<uint32_t> shown = host.CaptureSettled(children[0], kW, kH, Snapshot(reference.Graphics()));
+  EXPECT_EQ(Mismatches(shown, Snapshot(reference.Graphics())), 0u);
   for (double value : {0.85, 0.1}) {
     e.p.controller->setParamNormalized(id, value);
     reference.setParamNormalized(id, value);
     e.frame->RunTicks(1);
     host.Sync();
-    const std::vector<uint32_t> expected = Snapshot(reference);
+    const std::vector<uint32_t> expected = Snapshot(reference.Graphics());
     std::vector<uint32_t> now = host.CaptureSettled(children[0], kW, kH, expected);
     EXPECT_GT(Mismatches(now, shown), 0u) << value;  // the knob moved on screen
     EXPECT_EQ(Mismatches(now, expected), 0u) << value;
@@ -327,8 +204,7 @@ TEST(Vst3EditorX11, OpensInTheHostWindowDrawsAsTheSnapshotFollowsTheHostAndLeave
   EXPECT_EQ(e.view->removed(), kResultOk);
   EXPECT_TRUE(e.frame->timers.empty());
   EXPECT_TRUE(e.frame->handlers.empty());
-  host.Sync();
-  EXPECT_TRUE(host.Children(top).empty());
+  EXPECT_TRUE(host.ChildrenGone(top));
   reference.terminate();
   refHost->release();
 }
@@ -415,7 +291,7 @@ TEST(Vst3EditorX11, TwoEditorsSideBySideAndAHostWindowDestroyedBeforeRemoved) {
   b.p.controller->setParamNormalized(id, value);
   reference.setParamNormalized(id, value);
   b.frame->RunTicks(1);
-  const std::vector<uint32_t> expected = Snapshot(reference);
+  const std::vector<uint32_t> expected = Snapshot(reference.Graphics());
   EXPECT_EQ(Mismatches(host.CaptureSettled(inB[0], kW, kH, expected), expected), 0u);
   reference.terminate();
   refHost->release();
