@@ -15,6 +15,7 @@
 #include <xcb/xtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -31,6 +32,7 @@ class XvfbEnvironment : public ::testing::Environment {
     ASSERT_GE(mPid, 0);
     if (mPid == 0) {
       close(fds[0]);
+      freopen("/dev/null", "w", stderr);  // its probing of taken display numbers is noise here
       const std::string fd = std::to_string(fds[1]);
       execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "2200x1100x24", "-nolisten", "tcp",
              static_cast<char*>(nullptr));

@@ -299,3 +299,29 @@ TEST(Vst3EditorX11, TwoEditorsSideBySideAndAHostWindowDestroyedBeforeRemoved) {
 }
 
 }  // namespace
+
+namespace {
+TEST(Vst3EditorX11, AnXServerThatGoesAwayCrashesNothing) {
+  const std::string mainDisplay = std::getenv("DISPLAY");
+  XvfbEnvironment doomed;  // a second server, only for this test
+  doomed.SetUp();
+  {
+    Editor e;
+    HostDisplay host;
+    const xcb_window_t top = host.TopLevel(0, 0, kW, kH);
+    e.view->setFrame(e.frame);
+    ASSERT_EQ(e.view->attached(reinterpret_cast<void*>(static_cast<uintptr_t>(top)), kPlatformTypeX11EmbedWindowID),
+              kResultTrue);
+    e.frame->RunTicks(1);
+    ASSERT_EQ(e.frame->handlers.size(), 1u);
+    doomed.TearDown();
+    e.frame->RunTicks(3);  // the broken connection is noticed and its handler dropped, not spun on
+    EXPECT_TRUE(e.frame->handlers.empty());
+    e.p.controller->setParamNormalized(0, 0.7);
+    e.frame->RunTicks(1);
+    EXPECT_EQ(e.view->removed(), kResultOk);
+    EXPECT_TRUE(e.frame->timers.empty());
+  }
+  setenv("DISPLAY", mainDisplay.c_str(), 1);
+}
+}  // namespace
