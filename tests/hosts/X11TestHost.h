@@ -25,36 +25,55 @@ namespace x11test {
 // A private Xvfb for the whole program, so the tests never touch a developer's desktop.
 class XvfbEnvironment : public ::testing::Environment {
  public:
+  // A display number from a high range picked by process id: other programs on a shared /tmp
+  // (possibly in other process namespaces, where our lock looks stale) take the low numbers.
   void SetUp() override {
+    for (int attempt = 0; attempt < 8 && mPid < 0; ++attempt) {
+      const int display = 400 + (static_cast<int>(getpid()) * 7 + attempt * 131) % 30000;
+      Start(display);
+    }
+    ASSERT_GT(mPid, 0) << "Xvfb did not start";
+  }
+  // Starts Xvfb on :display (below 0: a free number it picks) and waits until it reports itself
+  // ready; then DISPLAY names it.
+  bool Start(int display) {
     int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    mPid = fork();
-    ASSERT_GE(mPid, 0);
-    if (mPid == 0) {
+    if (pipe(fds) != 0) return false;
+    const pid_t pid = fork();
+    if (pid < 0) return false;
+    if (pid == 0) {
       close(fds[0]);
-      freopen("/dev/null", "w", stderr);  // its probing of taken display numbers is noise here
+      freopen("/dev/null", "w", stderr);
+      const std::string name = ":" + std::to_string(display);
       const std::string fd = std::to_string(fds[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "2200x1100x24", "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
+      // -noreset: the server would otherwise reset whenever a test closed its last connection,
+      // failing the connections of the next.
+      std::vector<const char*> args = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "2200x1100x24",
+                                       "-nolisten", "tcp", "-noreset"};
+      if (display >= 0) args.insert(args.begin() + 1, name.c_str());
+      args.push_back(nullptr);
+      execvp("Xvfb", const_cast<char* const*>(args.data()));
       _exit(127);
     }
     close(fds[1]);
-    char number[16] = {};
-    ssize_t got = 0;
+    char ready[16] = {};
     pollfd p{fds[0], POLLIN, 0};
-    while (got < 15 && poll(&p, 1, 20000) > 0) {
-      const ssize_t n = read(fds[0], number + got, 1);
-      if (n <= 0 || number[got] == '\n') break;
-      got += n;
-    }
+    const bool ok = poll(&p, 1, 20000) > 0 && read(fds[0], ready, sizeof ready - 1) > 0;
     close(fds[0]);
-    ASSERT_GT(got, 0) << "Xvfb did not start";
-    setenv("DISPLAY", (":" + std::string(number, static_cast<size_t>(got))).c_str(), 1);
+    if (!ok) {
+      kill(pid, SIGTERM);
+      waitpid(pid, nullptr, 0);
+      return false;
+    }
+    mPid = pid;
+    setenv("DISPLAY", (":" + std::to_string(std::atoi(ready))).c_str(), 1);
+    return true;
   }
   void TearDown() override {
     if (mPid > 0) {
       kill(mPid, SIGTERM);
       waitpid(mPid, nullptr, 0);
+      mPid = -1;
     }
   }
 
@@ -64,7 +83,8 @@ class XvfbEnvironment : public ::testing::Environment {
 
 // The test host's side of X: its own connection and top-level windows.
 struct HostDisplay {
-  HostDisplay() : conn(xcb_connect(nullptr, nullptr)) { screen = xcb_setup_roots_iterator(xcb_get_setup(conn)).data; }
+  HostDisplay() : conn(xcb_connect(nullptr, nullptr)) {
+    if (xcb_connection_has_error(conn)) { fprintf(stderr, "DBG conn failed, display %s\n", getenv("DISPLAY")); system("ps -eo pid,ppid,etimes,args | grep [X]vfb >&2"); } screen = xcb_setup_roots_iterator(xcb_get_setup(conn)).data; }
   ~HostDisplay() { xcb_disconnect(conn); }
   xcb_window_t TopLevel(int x, int y, int w, int h) {
     const xcb_window_t id = xcb_generate_id(conn);

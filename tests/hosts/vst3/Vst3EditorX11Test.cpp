@@ -272,7 +272,7 @@ TEST(Vst3EditorX11, TwoEditorsSideBySideAndAHostWindowDestroyedBeforeRemoved) {
   }
   host.Sync();
   const std::vector<xcb_window_t> inB = host.Children(wb);
-  ASSERT_EQ(inB.size(), 1u);
+  ASSERT_EQ(inB.size(), 1u) << "in a: " << host.Children(wa).size() << ", b handlers " << b.frame->handlers.size();
 
   // The host destroys a's window without removed: a keeps running its timer harmlessly.
   xcb_destroy_window(host.conn, wa);
@@ -304,7 +304,7 @@ namespace {
 TEST(Vst3EditorX11, AnXServerThatGoesAwayCrashesNothing) {
   const std::string mainDisplay = std::getenv("DISPLAY");
   XvfbEnvironment doomed;  // a second server, only for this test
-  doomed.SetUp();
+  ASSERT_TRUE(doomed.Start(-1));
   {
     Editor e;
     HostDisplay host;
