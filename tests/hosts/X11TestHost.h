@@ -27,12 +27,13 @@ class XvfbEnvironment : public ::testing::Environment {
  public:
   // A display number from a high range picked by process id: other programs on a shared /tmp
   // (possibly in other process namespaces, where our lock looks stale) take the low numbers.
-  void SetUp() override {
+  void SetUp() override { ASSERT_TRUE(StartOwn(0)) << "Xvfb did not start"; }
+  // salt keeps a second server of the same program off the first one's numbers.
+  bool StartOwn(int salt) {
     for (int attempt = 0; attempt < 8 && mPid < 0; ++attempt) {
-      const int display = 400 + (static_cast<int>(getpid()) * 7 + attempt * 131) % 30000;
-      Start(display);
+      Start(400 + (static_cast<int>(getpid()) * 7 + salt + attempt * 131) % 30000);
     }
-    ASSERT_GT(mPid, 0) << "Xvfb did not start";
+    return mPid > 0;
   }
   // Starts Xvfb on :display (below 0: a free number it picks) and waits until it reports itself
   // ready; then DISPLAY names it.
@@ -65,9 +66,22 @@ class XvfbEnvironment : public ::testing::Environment {
       waitpid(pid, nullptr, 0);
       return false;
     }
-    mPid = pid;
-    setenv("DISPLAY", (":" + std::to_string(std::atoi(ready))).c_str(), 1);
-    return true;
+    // Ready means a client gets in: a server that lost its number to another one exits instead.
+    const std::string name = ":" + std::to_string(std::atoi(ready));
+    for (int attempt = 0; attempt < 50; ++attempt) {
+      xcb_connection_t* probe = xcb_connect(name.c_str(), nullptr);
+      const bool in = !xcb_connection_has_error(probe);
+      xcb_disconnect(probe);
+      if (in && waitpid(pid, nullptr, WNOHANG) == 0) {
+        mPid = pid;
+        setenv("DISPLAY", name.c_str(), 1);
+        return true;
+      }
+      usleep(20000);
+    }
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+    return false;
   }
   void TearDown() override {
     if (mPid > 0) {
@@ -84,7 +98,7 @@ class XvfbEnvironment : public ::testing::Environment {
 // The test host's side of X: its own connection and top-level windows.
 struct HostDisplay {
   HostDisplay() : conn(xcb_connect(nullptr, nullptr)) {
-    if (xcb_connection_has_error(conn)) { fprintf(stderr, "DBG conn failed, display %s\n", getenv("DISPLAY")); system("ps -eo pid,ppid,etimes,args | grep [X]vfb >&2"); } screen = xcb_setup_roots_iterator(xcb_get_setup(conn)).data; }
+    screen = xcb_setup_roots_iterator(xcb_get_setup(conn)).data; }
   ~HostDisplay() { xcb_disconnect(conn); }
   xcb_window_t TopLevel(int x, int y, int w, int h) {
     const xcb_window_t id = xcb_generate_id(conn);

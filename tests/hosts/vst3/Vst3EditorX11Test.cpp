@@ -304,7 +304,7 @@ namespace {
 TEST(Vst3EditorX11, AnXServerThatGoesAwayCrashesNothing) {
   const std::string mainDisplay = std::getenv("DISPLAY");
   XvfbEnvironment doomed;  // a second server, only for this test
-  ASSERT_TRUE(doomed.Start(-1));
+  ASSERT_TRUE(doomed.StartOwn(15000));
   {
     Editor e;
     HostDisplay host;
