@@ -1,5 +1,6 @@
 // Construction, initialisation and the core's host operations of the VST 3 adapter.
 #include "hosts/vst3/IPlugVST3.h"
+#include "hosts/vst3/IPlugVST3View.h"
 
 #include "vst3support/String.h"
 
@@ -203,8 +204,8 @@ void IPlugVST3::HostTime(HostTimeInfo* info) {
   info->loopEnabled = (mContext.state & ProcessContext::kCycleActive) != 0;
 }
 
-void IPlugVST3::EditorResized(int /*width*/, int /*height*/) {
-  // Resizing goes through an open editor view's frame; there is none until the editor lands.
+void IPlugVST3::EditorResized(int width, int height) {
+  if (!mViews.empty()) mViews.front()->RequestResize(width, height);
 }
 
 void IPlugVST3::SetLatency(int samples) {

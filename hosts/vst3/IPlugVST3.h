@@ -26,6 +26,8 @@
 #include <string>
 #include <vector>
 
+class IPlugVST3View;
+
 class IPlugVST3 : public IPlugBase, public Steinberg::Vst::IUnitInfo, public vst3support::SingleComponentEffect {
  public:
   // What the module's factory passes to each instance; nothing so far.
@@ -87,8 +89,13 @@ class IPlugVST3 : public IPlugBase, public Steinberg::Vst::IUnitInfo, public vst
                                                                Steinberg::Vst::ParamValue plain) override;
   Steinberg::Vst::ParamValue PLUGIN_API getParamNormalized(Steinberg::Vst::ParamID id) override;
   Steinberg::tresult PLUGIN_API setParamNormalized(Steinberg::Vst::ParamID id, Steinberg::Vst::ParamValue value) override;
-  // Null until the editor exists.
+  // A new view for "editor" while the editor exists (the caller owns its one reference); null
+  // for any other name.
   Steinberg::IPlugView* PLUGIN_API createView(Steinberg::FIDString name) override;
+  // The open views, in creation order (IPlugVST3View adds and removes itself).
+  void AddView(IPlugVST3View* view);
+  void RemoveView(IPlugVST3View* view) noexcept;
+  int NViews() const noexcept { return static_cast<int>(mViews.size()); }
 
   // IUnitInfo (UI thread).
   Steinberg::int32 PLUGIN_API getUnitCount() override;
@@ -170,4 +177,5 @@ class IPlugVST3 : public IPlugBase, public Steinberg::Vst::IUnitInfo, public vst
   // Block scratch: the host's double output buffers of connected channels, in channel order.
   std::vector<double*> mDoubleOutputs;
   std::vector<double*> mDoubleInputs;
+  std::vector<IPlugVST3View*> mViews;  // not owned; the first one resizes
 };

@@ -1,11 +1,14 @@
 // The edit-controller and unit-information side of the VST 3 adapter: stored state, parameter
 // values and texts, units and the program list.
 #include "hosts/vst3/IPlugVST3.h"
+#include "hosts/vst3/IPlugVST3View.h"
+#include "gui/IGraphics.h"
 
 #include "vst3support/String.h"
 
 #include "pluginterfaces/base/ibstream.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -141,10 +144,22 @@ tresult PLUGIN_API IPlugVST3::setParamNormalized(ParamID id, ParamValue value) {
   PlugParam* param = id < static_cast<ParamID>(NParams()) ? GetParam(static_cast<int>(id)) : nullptr;
   if (param == nullptr || !std::isfinite(value)) return kResultFalse;
   param->SetFromNormalized(Clamp01(value));
+  // The editor follows the host at once (lock-free; drawn on the next tick), not only when the
+  // value reaches the core through a block: a host may change values while it is not processing.
+  if (IGraphics* graphics = Graphics()) graphics->PushParamToControls(static_cast<int>(id), param->Value(), false);
   return kResultOk;
 }
 
-IPlugView* PLUGIN_API IPlugVST3::createView(FIDString /*name*/) { return nullptr; }
+IPlugView* PLUGIN_API IPlugVST3::createView(FIDString name) {
+  if (!name || std::strcmp(name, "editor") != 0 || !Graphics()) return nullptr;
+  return new (std::nothrow) IPlugVST3View(this);
+}
+
+void IPlugVST3::AddView(IPlugVST3View* view) { mViews.push_back(view); }
+
+void IPlugVST3::RemoveView(IPlugVST3View* view) noexcept {
+  mViews.erase(std::remove(mViews.begin(), mViews.end(), view), mViews.end());
+}
 
 int32 PLUGIN_API IPlugVST3::getUnitCount() { return static_cast<int32>(mGroupNames.size()) + 1; }
 

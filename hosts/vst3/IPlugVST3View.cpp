@@ -1,0 +1,81 @@
+#include "hosts/vst3/IPlugVST3View.h"
+
+#include "gui/IGraphics.h"
+#include "hosts/vst3/IPlugVST3.h"
+
+#include <cstring>
+
+using namespace Steinberg;
+
+namespace {
+bool IsHwnd(FIDString type) { return type && std::strcmp(type, kPlatformTypeHWND) == 0; }
+}  // namespace
+
+IPlugVST3View::IPlugVST3View(IPlugVST3* plug) : mPlug(plug) {
+  mPlug->addRef();
+  mPlug->AddView(this);
+}
+
+IPlugVST3View::~IPlugVST3View() {
+  mPlug->RemoveView(this);
+  mPlug->release();
+}
+
+tresult PLUGIN_API IPlugVST3View::queryInterface(const TUID iid, void** obj) {
+  if (obj == nullptr) return kInvalidArgument;
+  *obj = nullptr;
+  if (Answer(iid, IPlugView::iid, static_cast<IPlugView*>(this), obj)) return kResultOk;
+  return FObject::queryInterface(iid, obj);
+}
+
+tresult PLUGIN_API IPlugVST3View::isPlatformTypeSupported(FIDString type) {
+  return IsHwnd(type) && mPlug->Graphics() ? kResultTrue : kResultFalse;
+}
+
+tresult PLUGIN_API IPlugVST3View::attached(void* parent, FIDString type) {
+  IGraphics* graphics = mPlug->Graphics();
+  if (!graphics) return kResultFalse;
+  mSystemWindow = parent;
+  if (IsHwnd(type) && parent) graphics->OpenEditorWindow(parent);
+  mPlug->OnEditorOpen();
+  return kResultTrue;
+}
+
+tresult PLUGIN_API IPlugVST3View::removed() {
+  if (IGraphics* graphics = mPlug->Graphics()) {
+    mPlug->OnEditorClose();
+    graphics->CloseEditorWindow();
+  }
+  mSystemWindow = nullptr;
+  return kResultOk;
+}
+
+tresult PLUGIN_API IPlugVST3View::getSize(ViewRect* size) {
+  IGraphics* graphics = mPlug->Graphics();
+  if (!graphics) return kResultFalse;
+  if (!size) return kInvalidArgument;
+  *size = ViewRect(0, 0, graphics->Width(), graphics->Height());
+  return kResultOk;
+}
+
+tresult PLUGIN_API IPlugVST3View::onSize(ViewRect* newSize) {
+  if (!newSize) return kResultOk;
+  mRect = *newSize;
+  if (mResizeRequested) {
+    mPlug->OnWindowResized();
+    mResizeRequested = false;
+  }
+  return kResultOk;
+}
+
+tresult PLUGIN_API IPlugVST3View::setFrame(IPlugFrame* frame) {
+  mFrame = frame;
+  return kResultOk;
+}
+
+bool IPlugVST3View::RequestResize(int width, int height) {
+  if (!mFrame) return false;
+  mResizeRequested = true;
+  ViewRect rect(0, 0, width, height);
+  return mFrame->resizeView(this, &rect) == kResultOk;
+}
