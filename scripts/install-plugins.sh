@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the built Linux plug-in modules where Linux hosts look for them, and the factory
 # presets into the preset library (scripts/install-presets.sh):
-#   scripts/install-plugins.sh            # Sylvane.vst3 into ~/.vst3
+#   scripts/install-plugins.sh            # Sylvane.vst3 into ~/.vst3, the VST 2 Sylvane.so into ~/.vst
 #   scripts/install-plugins.sh FOLDER     # every module into FOLDER instead
 # Builds build/linux first when a module is missing there.
 set -euo pipefail
@@ -12,6 +12,7 @@ target_folder=${1:-}
 # One line per module: the bundle or file below the build tree, and the folder hosts scan.
 modules=(
   "Sylvane.vst3|$HOME/.vst3"
+  "vst2/Sylvane.so|$HOME/.vst"
 )
 
 for entry in "${modules[@]}"; do
@@ -21,7 +22,7 @@ for entry in "${modules[@]}"; do
   module=${entry%%|*}
   folder=${target_folder:-${entry#*|}}
   mkdir -p "$folder"
-  rm -rf "${folder:?}/$module"
+  rm -rf "${folder:?}/$(basename "$module")"
   cp -R "$build/$module" "$folder/"
   echo "installed $module into $folder"
 done

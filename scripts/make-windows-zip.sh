@@ -8,12 +8,13 @@ name=Sylvane-windows-x64
 stage="$root/dist/stage/$name"
 
 [[ -f "$build/build.ninja" ]] || "$root/scripts/build.sh" windows
-cmake --build "$build" --target sylvane_vst3
+cmake --build "$build" --target sylvane_vst3 sylvane_vst2
 
 rm -rf "$root/dist/stage" "$root/dist/$name.zip"
 mkdir -p "$stage/Presets/Factory"
 # One line per module.
 cp -R "$build/Sylvane.vst3" "$stage/"
+cp "$build/vst2/Sylvane.dll" "$stage/"
 cp "$root"/resources/presets/Factory/*.sylvanepreset "$stage/Presets/Factory/"
 cp "$root/resources/windows/install.cmd" "$stage/"
 sed 's/$/\r/' "$root/resources/windows/README.txt" > "$stage/README.txt"

@@ -9,6 +9,8 @@ set "presets=%PUBLIC%\Documents\KorvelAudio\Sylvane\Presets"
 rem One pair of lines per module.
 xcopy "%here%Sylvane.vst3" "%CommonProgramFiles%\VST3\Sylvane.vst3\" /E /I /Y /Q
 if errorlevel 1 goto failed
+xcopy "%here%Sylvane.dll" "%CommonProgramFiles%\VST2\" /Y /Q
+if errorlevel 1 goto failed
 
 xcopy "%here%Presets\Factory" "%presets%\Factory\" /E /I /Y /Q
 if errorlevel 1 goto failed

@@ -4,7 +4,7 @@
 #include "instrument/Sylvane.h"
 #include "raster/LICE_Raster.h"
 #include "raster/LICE_SysBitmap.h"
-#include "tools/snapshot/PresetChoice.h"
+#include "tools/render/PresetChoice.h"
 #include "tools/snapshot/SnapshotOptions.h"
 
 #include <unistd.h>
@@ -44,7 +44,10 @@ int main(int argc, char** argv) {
 
   auto plug = std::make_unique<Sylvane>(SylvaneAdapter::InstanceInfo());
   plug->Activate(48000.0, 512);
-  if (!options.preset.empty() && !LoadPresetChoice(*plug, options.preset, error)) return Fail(error, 2);
+  std::string presetPath, warning;
+  if (!options.preset.empty() && !LoadPresetChoice(*plug, options.preset, presetPath, error, warning))
+    return Fail(error, 2);
+  if (!warning.empty()) std::fprintf(stderr, "sylvane-editor-snapshot: warning: %s\n", warning.c_str());
   plug->WaitForPresetFiles();  // a library preset loads on the plug-in's worker thread
   for (const ParamSetting& setting : options.params) plug->SetParamPlain(setting.index, setting.value);
 
