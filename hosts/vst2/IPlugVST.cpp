@@ -1,5 +1,7 @@
 #include "hosts/vst2/IPlugVST.h"
 
+#include "gui/EditorGraphicsFactory.h"
+
 #include "core/FixedText.h"
 #include "gui/IGraphics.h"
 
@@ -13,10 +15,6 @@
 #include <vector>
 
 namespace {
-
-// The surface exists, but the window layer that opens it inside a host window is not part of
-// this module yet; until it is, the editor opcodes answer "no editor".
-constexpr bool kHasEditorWindow = false;
 
 constexpr int kChunkHeaderBytes = 8;
 constexpr VstIntPtr kVendorSpecificYes = 0xBEEF;
@@ -272,11 +270,13 @@ VstIntPtr IPlugVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
       *static_cast<ERect**>(ptr) = &mEditorRect;
       return 1;
     case effEditOpen:
-      // Opening the window belongs to the window layer; with none there is nothing to open.
-      return 0;
+      if (!HasEditorWindow() || !Graphics()->OpenEditorWindow(ptr)) return 0;
+      OnEditorOpen();
+      return 1;
     case effEditClose:
       if (!HasEditorWindow()) return 0;
       OnEditorClose();
+      Graphics()->CloseEditorWindow();
       return 1;
     case effIdentify:
       return kVstIdentifyAnswer;
@@ -483,7 +483,9 @@ void IPlugVST::SetSpeakerArrangement(const VstSpeakerArrangement* in, const VstS
   }
 }
 
-bool IPlugVST::HasEditorWindow() const noexcept { return kHasEditorWindow && Graphics() != nullptr; }
+// Only a module with a window layer (it installs its factory at load) can show the editor; the
+// offscreen surface answers "no editor".
+bool IPlugVST::HasEditorWindow() const noexcept { return EditorGraphicsHasWindow() && Graphics() != nullptr; }
 
 // ---- Requests to the host ------------------------------------------------------------------
 
