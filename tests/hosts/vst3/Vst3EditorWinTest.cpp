@@ -3,6 +3,14 @@
 #include "LoadedPlugin.h"
 
 #include "engine/KernelParams.h"
+#include "gui/EditorGraphicsFactory.h"
+#include "gui/IGraphicsOffscreen.h"
+#include "gui/ITextControl.h"
+#include "instrument/Sylvane.h"
+#include "raster/EditorImageResource.h"
+#include "raster/LICE_Raster.h"
+#include "raster/LICE_MemBitmap.h"
+#include "raster/LICE_SysBitmap.h"
 
 #include "pluginterfaces/gui/iplugview.h"
 
@@ -10,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <memory>
 #include <new>
 #include <string>
 #include <vector>
@@ -108,6 +118,56 @@ TEST_F(Vst3Editor, KnobDragReachesTheHostAndTheEditorSurvivesReopeningAndTeardow
   new (&plugin) LoadedPlugin();
   EXPECT_FALSE(IsWindow(editor));
   EXPECT_EQ(GetWindow(host, GW_CHILD), nullptr);
+}
+
+// The window's pixels after its first paint are the offscreen editor's, outside the text
+// rectangles, where the GDI and glyph-cache renderers may differ. With SYLVANE_SCREENSHOT_DIR set
+// the capture is also written there as a PNG.
+TEST_F(Vst3Editor, FirstPaintMatchesTheOffscreenEditorOutsideText) {
+  SetEditorGraphicsModule(ThisExecutableModule());
+  auto reference = std::make_unique<Sylvane>(SylvaneAdapter::InstanceInfo());
+  auto* offscreen = static_cast<IGraphicsOffscreen*>(reference->Graphics());
+  ASSERT_NE(offscreen, nullptr);
+  offscreen->OpenEditorWindow(nullptr);
+  offscreen->DrawRect(GuiRect{0, 0, offscreen->Width(), offscreen->Height()});
+  std::vector<GuiRect> textRects;
+  for (int i = 0; i < offscreen->NControls(); ++i) {
+    if (dynamic_cast<ITextControl*>(offscreen->GetControl(i))) textRects.push_back(offscreen->GetControl(i)->Rect());
+  }
+  ASSERT_FALSE(textRects.empty());
+
+  IPlugView* view = plugin.controller->createView("editor");
+  ASSERT_NE(view, nullptr);
+  ASSERT_EQ(view->attached(host, kPlatformTypeHWND), kResultTrue);
+  HWND editor = GetWindow(host, GW_CHILD);
+  ASSERT_NE(editor, nullptr);
+  UpdateWindow(editor);
+
+  const int w = offscreen->Width(), h = offscreen->Height();
+  LICE_SysBitmap capture(w, h);
+  HDC dc = GetDC(editor);
+  BitBlt(static_cast<HDC>(capture.DeviceContext()), 0, 0, w, h, dc, 0, 0, SRCCOPY);
+  ReleaseDC(editor, dc);
+  if (const char* dir = std::getenv("SYLVANE_SCREENSHOT_DIR")) {
+    LICE::WritePNG((std::string(dir) + "/editor-vst3-windows.png").c_str(), capture, true);
+  }
+
+  int compared = 0, differing = 0;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      bool inText = false;
+      for (const GuiRect& r : textRects) inText |= x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+      if (inText) continue;
+      ++compared;
+      const uint32_t a = offscreen->BackBuffer()->Bits()[y * offscreen->BackBuffer()->RowSpan() + x] & 0xFFFFFF;
+      const uint32_t b = capture.Bits()[y * capture.RowSpan() + x] & 0xFFFFFF;
+      differing += a != b;
+    }
+  }
+  EXPECT_GT(compared, w * h / 2);
+  EXPECT_EQ(differing, 0);
+  view->removed();
+  view->release();
 }
 
 }  // namespace
