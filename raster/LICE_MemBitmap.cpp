@@ -1,5 +1,7 @@
 #include "raster/LICE_MemBitmap.h"
 
+#include "raster/LICE_Platform.h"
+
 #include <cstdlib>
 
 namespace {
@@ -51,6 +53,7 @@ bool LICE_MemBitmap::Resize(int width, int height) {
       mAllocBytes = mAlloc ? needed : 0;
     }
   }
+  if (mAlloc) LICE_Platform::AdviseLargeBlock(mAlloc, mAllocBytes + kAlignSlack);
   if (!mAlloc) {
     mWidth = 0;
     mHeight = 0;

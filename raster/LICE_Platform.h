@@ -6,6 +6,7 @@
 #include "raster/LICE_Raster.h"
 #include "raster/LICE_Types.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -21,6 +22,11 @@ void DeleteMemoryContext(void* context) noexcept;
 void* CreateSection(void* context, int width, int height, uint32_t** bits, void** previous) noexcept;
 // Puts previous back into context and frees section (either may be null).
 void DeleteSection(void* context, void* section, void* previous) noexcept;
+
+// A hint that a freshly allocated block of pixels (bytes long) is large and about to be filled:
+// where the system can, it backs the block with large pages, so filling it takes a few page faults
+// instead of thousands. Changes nothing that can be observed.
+void AdviseLargeBlock(void* block, size_t bytes) noexcept;
 
 LICE_FontHandle CreateOsFont(const LICE_FontSpec& spec) noexcept;
 void DeleteOsFont(LICE_FontHandle font) noexcept;

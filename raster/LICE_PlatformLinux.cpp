@@ -8,6 +8,9 @@
 #include FT_FREETYPE_H
 #include FT_SYNTHESIS_H
 
+#include <sys/mman.h>
+
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -77,9 +80,18 @@ void* CreateMemoryContext() noexcept { return &gMemoryContextToken; }
 
 void DeleteMemoryContext(void*) noexcept {}
 
+void AdviseLargeBlock(void* block, size_t bytes) noexcept {
+  constexpr uintptr_t kLargePage = uintptr_t{2} << 20;
+  if (!block || bytes < kLargePage) return;
+  const uintptr_t begin = (reinterpret_cast<uintptr_t>(block) + kLargePage - 1) & ~(kLargePage - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(block) + bytes) & ~(kLargePage - 1);
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
 void* CreateSection(void*, int width, int height, uint32_t** bits, void** previous) noexcept {
   const size_t bytes = (static_cast<size_t>(width) * static_cast<size_t>(height) * 4 + 63) & ~size_t{63};
   void* p = std::aligned_alloc(64, bytes);
+  AdviseLargeBlock(p, bytes);
   // Cleared, as a Windows section starts: a surface shows the same first picture on both systems.
   if (p) std::memset(p, 0, bytes);
   *bits = static_cast<uint32_t*>(p);

@@ -73,6 +73,8 @@ void DeleteMemoryContext(void* context) noexcept {
   if (context) DeleteDC(static_cast<HDC>(context));
 }
 
+void AdviseLargeBlock(void*, size_t) noexcept {}
+
 void* CreateSection(void* context, int width, int height, uint32_t** bits, void** previous) noexcept {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);

@@ -16,8 +16,10 @@ shebang; fonts come from fonts-dejavu-core and fonts-dejavu-extra.
 import math
 import os
 import random
+import struct
 import subprocess
 import sys
+import zlib
 
 import cairo
 from PIL import Image
@@ -588,9 +590,27 @@ def render(name, scale):
                             bytes(surface.get_data()), "raw", "BGRa", surface.get_stride(), 1)
 
 
+def png_chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+
 def write_png(image, path):
-    # cairo's own writer drops alpha from opaque images; the editor's images are always RGBA.
-    image.save(path, format="PNG", compress_level=9)
+    """Writes 8-bit RGBA with no row filter (filter byte 0 on every row).
+
+    Unfiltered rows decode markedly faster than the Paeth rows an encoder picks for the soft
+    gradients, and the sets come out smaller overall. (cairo's own writer would also drop alpha
+    from opaque images; the editor's images are always RGBA.)"""
+    w, h = image.size
+    stride = 4 * w
+    pixels = image.tobytes()
+    raw = b"".join(b"\0" + pixels[y * stride:(y + 1) * stride] for y in range(h))
+    deflate = zlib.compressobj(9, zlib.DEFLATED, 15, 9, zlib.Z_DEFAULT_STRATEGY)
+    data = deflate.compress(raw) + deflate.flush()
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n")
+        f.write(png_chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 6, 0, 0, 0)))
+        f.write(png_chunk(b"IDAT", data))
+        f.write(png_chunk(b"IEND", b""))
 
 
 def missing_fonts():
