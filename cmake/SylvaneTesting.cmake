@@ -23,10 +23,11 @@ function(sylvane_add_gtest name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} ${SYLVANE_GTEST_MAIN} Threads::Threads sylvane_warnings)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
-  # Tests write only below the build tree: the preset library's documents folder included
+  # Tests write only below the build tree: the preset library's documents folder included, one per
+  # test program, so programs that ctest runs side by side never see each other's library files
   # (on Windows the private Wine prefix keeps the shared documents folder apart).
   set_tests_properties(${name} PROPERTIES TIMEOUT 900
-    ENVIRONMENT "SYLVANE_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp;SYLVANE_DOCUMENTS_DIR=${CMAKE_BINARY_DIR}/test-tmp/documents")
+    ENVIRONMENT "SYLVANE_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp;SYLVANE_DOCUMENTS_DIR=${CMAKE_BINARY_DIR}/test-tmp/${name}/documents")
   if(SYLVANE_SANITIZE)
     set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
   endif()

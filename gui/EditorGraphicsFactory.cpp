@@ -19,6 +19,8 @@ void SetEditorGraphicsFactory(EditorGraphicsFactory factory) noexcept {
 
 void SetEditorGraphicsModule(void* module) noexcept { gModule.store(module); }
 
+bool EditorGraphicsHasWindow() noexcept { return gFactory.load() != &MakeOffscreen; }
+
 void* EditorGraphicsModule() noexcept { return gModule.load(); }
 
 IGraphics* CreateEditorGraphics(IPlugBase* plug, int width, int height) {

@@ -13,5 +13,8 @@ void SetEditorGraphicsFactory(EditorGraphicsFactory factory) noexcept;
 void SetEditorGraphicsModule(void* module) noexcept;
 void* EditorGraphicsModule() noexcept;
 
+// Whether a window layer's factory is installed (surfaces can open real windows).
+bool EditorGraphicsHasWindow() noexcept;
+
 // A new surface of width x height for plug (caller owns it); never null.
 IGraphics* CreateEditorGraphics(IPlugBase* plug, int width, int height);

@@ -95,12 +95,18 @@ const LICE_CachedFont::Glyph* LICE_CachedFont::FindGlyph(uint32_t codepoint) {
   return &mGlyphs.emplace(codepoint, glyph).first->second;
 }
 
+namespace {
+bool gNativeUnderWine = false;
+}  // namespace
+
+void LICE_CachedFont::AllowNativeTextUnderWine(bool allow) noexcept { gNativeUnderWine = allow; }
+
 bool LICE_CachedFont::UseNative(const LICE_IBitmap* dest, int flags) const noexcept {
   if (!LICE_Platform::HasNativeText() || !mFont) return false;
   // Natively drawn text needs a device context to land in; measuring needs none.
   if (dest && !dest->DeviceContext()) return false;
   if (mLineHeight > 255) return true;
-  return (mFlags & LICE_FONT_FLAG_FORCE_NATIVE) && !LICE_Platform::RunningUnderWine() &&
+  return (mFlags & LICE_FONT_FLAG_FORCE_NATIVE) && (gNativeUnderWine || !LICE_Platform::RunningUnderWine()) &&
          !(flags & LICE_DT_USEFGALPHA) && !(mFlags & (LICE_FONT_FLAGS_GLYPH_ONLY | LICE_FONT_FLAG_PRECALCALL)) &&
          (mGlyphs.empty() || (flags & LICE_DT_SINGLELINE));
 }

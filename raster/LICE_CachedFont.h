@@ -28,6 +28,9 @@ class LICE_CachedFont final : public LICE_IFont {
   uint32_t TextColor() const noexcept override { return mTextColor; }
   LICE_FontHandle OsFont() const noexcept override { return mFont; }
   int LineHeight() const noexcept override { return mLineHeight; }
+  // Tests: let LICE_FONT_FLAG_FORCE_NATIVE fonts draw with GDI under Wine as well, so the native
+  // path runs in the Windows test lane. Process-wide; UI thread.
+  static void AllowNativeTextUnderWine(bool allow) noexcept;
   int DrawCachedGlyphs(LICE_IBitmap* dest, const char* text, int length, LICE_Rect* rect, int flags) override;
 
   int Flags() const noexcept { return mFlags; }

@@ -9,6 +9,9 @@ if [ -z "${SYLVANE_WINEPREFIX:-}" ]; then
   while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
   [ -f "$dir/CMakeCache.txt" ] || { echo "wine-run: no build tree above $exe" >&2; exit 2; }
   SYLVANE_WINEPREFIX=$dir/wineprefix
+  # Windowed tests keep a prefix of their own: Wine's desktop takes the display of whichever
+  # process starts it, and one started without a display cannot show windows for anyone.
+  [ "${SYLVANE_NEEDS_DISPLAY:-0}" = 1 ] && SYLVANE_WINEPREFIX=$dir/wineprefix-display
 fi
 export WINEPREFIX=$SYLVANE_WINEPREFIX
 export WINEDEBUG=${WINEDEBUG:--all}

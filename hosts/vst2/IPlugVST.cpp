@@ -1,5 +1,7 @@
 #include "hosts/vst2/IPlugVST.h"
 
+#include "gui/EditorGraphicsFactory.h"
+
 #include "core/FixedText.h"
 #include "gui/IGraphics.h"
 #include "hosts/vst2/VstEditorPlatform.h"
@@ -14,7 +16,6 @@
 #include <vector>
 
 namespace {
-
 
 constexpr int kChunkHeaderBytes = 8;
 constexpr VstIntPtr kVendorSpecificYes = 0xBEEF;
@@ -273,14 +274,14 @@ VstIntPtr IPlugVST::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
       if (!HasEditorWindow() || !Graphics()->OpenEditorWindow(ptr)) return 0;
       OnEditorOpen();
       return 1;
+    case effEditIdle:
+      if (HasEditorWindow()) EditorIdle(Graphics());
+      return 0;
     case effEditClose:
       if (!HasEditorWindow()) return 0;
       OnEditorClose();
       Graphics()->CloseEditorWindow();
       return 1;
-    case effEditIdle:
-      if (HasEditorWindow()) EditorIdle(Graphics());
-      return 0;
     case effIdentify:
       return kVstIdentifyAnswer;
     case effGetChunk:
@@ -486,7 +487,9 @@ void IPlugVST::SetSpeakerArrangement(const VstSpeakerArrangement* in, const VstS
   }
 }
 
-bool IPlugVST::HasEditorWindow() const noexcept { return IsEditorWindowLayer(Graphics()); }
+// Only a module with a window layer (it installs its factory at load) can show the editor; the
+// offscreen surface answers "no editor".
+bool IPlugVST::HasEditorWindow() const noexcept { return EditorGraphicsHasWindow() && Graphics() != nullptr; }
 
 // ---- Requests to the host ------------------------------------------------------------------
 

@@ -1,5 +1,6 @@
 // Construction, initialisation and the core's host operations of the VST 3 adapter.
 #include "hosts/vst3/IPlugVST3.h"
+#include "hosts/vst3/IPlugVST3View.h"
 
 #include "hosts/vst3/IPlugVST3View.h"
 

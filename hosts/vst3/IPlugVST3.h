@@ -89,11 +89,13 @@ class IPlugVST3 : public IPlugBase, public Steinberg::Vst::IUnitInfo, public vst
                                                                Steinberg::Vst::ParamValue plain) override;
   Steinberg::Vst::ParamValue PLUGIN_API getParamNormalized(Steinberg::Vst::ParamID id) override;
   Steinberg::tresult PLUGIN_API setParamNormalized(Steinberg::Vst::ParamID id, Steinberg::Vst::ParamValue value) override;
-  // For "editor" a new view (one reference for the caller) while the editor exists; else null.
+  // A new view for "editor" while the editor exists (the caller owns its one reference); null
+  // for any other name.
   Steinberg::IPlugView* PLUGIN_API createView(Steinberg::FIDString name) override;
-  // The open views, in creation order; the first one serves resizing.
+  // The open views, in creation order (IPlugVST3View adds and removes itself).
   void AddView(IPlugVST3View* view);
   void RemoveView(IPlugVST3View* view) noexcept;
+  int NViews() const noexcept { return static_cast<int>(mViews.size()); }
 
   // IUnitInfo (UI thread).
   Steinberg::int32 PLUGIN_API getUnitCount() override;
@@ -162,7 +164,6 @@ class IPlugVST3 : public IPlugBase, public Steinberg::Vst::IUnitInfo, public vst
   void RenderBlock(Steinberg::Vst::ProcessData& data, int nFrames);
   void SetBypass(bool bypassed) noexcept;
 
-  std::vector<IPlugVST3View*> mViews;  // not owned; each view removes itself
   std::vector<std::string> mInputBusNames;
   std::vector<std::string> mOutputBusNames;
   std::vector<std::string> mGroupNames;  // unit k is group k - 1
@@ -176,4 +177,5 @@ class IPlugVST3 : public IPlugBase, public Steinberg::Vst::IUnitInfo, public vst
   // Block scratch: the host's double output buffers of connected channels, in channel order.
   std::vector<double*> mDoubleOutputs;
   std::vector<double*> mDoubleInputs;
+  std::vector<IPlugVST3View*> mViews;  // not owned; the first one resizes
 };

@@ -1,9 +1,8 @@
 // The edit-controller and unit-information side of the VST 3 adapter: stored state, parameter
 // values and texts, units and the program list.
 #include "hosts/vst3/IPlugVST3.h"
-
-#include "gui/IGraphics.h"
 #include "hosts/vst3/IPlugVST3View.h"
+#include "gui/IGraphics.h"
 
 #include "vst3support/String.h"
 
@@ -145,13 +144,14 @@ tresult PLUGIN_API IPlugVST3::setParamNormalized(ParamID id, ParamValue value) {
   PlugParam* param = id < static_cast<ParamID>(NParams()) ? GetParam(static_cast<int>(id)) : nullptr;
   if (param == nullptr || !std::isfinite(value)) return kResultFalse;
   param->SetFromNormalized(Clamp01(value));
-  // The editor follows the host's controller too, not only its processing blocks.
-  if (IGraphics* graphics = Graphics()) graphics->PushParamToControls(static_cast<int>(id), Clamp01(value), true);
+  // The editor follows the host at once (lock-free; drawn on the next tick), not only when the
+  // value reaches the core through a block: a host may change values while it is not processing.
+  if (IGraphics* graphics = Graphics()) graphics->PushParamToControls(static_cast<int>(id), param->Value(), false);
   return kResultOk;
 }
 
 IPlugView* PLUGIN_API IPlugVST3::createView(FIDString name) {
-  if (!name || std::strcmp(name, ViewType::kEditor) != 0 || !Graphics()) return nullptr;
+  if (!name || std::strcmp(name, "editor") != 0 || !Graphics()) return nullptr;
   return new (std::nothrow) IPlugVST3View(this);
 }
 

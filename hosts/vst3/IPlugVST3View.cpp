@@ -7,48 +7,57 @@
 
 using namespace Steinberg;
 
+namespace {
+bool IsNativeType(FIDString type) { return type && std::strcmp(type, NativeViewPlatformType()) == 0; }
+}  // namespace
+
 IPlugVST3View::IPlugVST3View(IPlugVST3* plug) : mPlug(plug) {
   mPlug->addRef();
   mPlug->AddView(this);
 }
 
 IPlugVST3View::~IPlugVST3View() {
-  mLink.reset();
+  mLink.reset();  // a view released without removed leaves no handler with the host
   mPlug->RemoveView(this);
   mPlug->release();
 }
 
+tresult PLUGIN_API IPlugVST3View::queryInterface(const TUID iid, void** obj) {
+  if (obj == nullptr) return kInvalidArgument;
+  *obj = nullptr;
+  if (Answer(iid, IPlugView::iid, static_cast<IPlugView*>(this), obj)) return kResultOk;
+  return FObject::queryInterface(iid, obj);
+}
+
 tresult PLUGIN_API IPlugVST3View::isPlatformTypeSupported(FIDString type) {
-  return type && mPlug->Graphics() && std::strcmp(type, NativeViewPlatformType()) == 0 ? kResultTrue : kResultFalse;
+  return IsNativeType(type) && mPlug->Graphics() ? kResultTrue : kResultFalse;
 }
 
 tresult PLUGIN_API IPlugVST3View::attached(void* parent, FIDString type) {
-  IGraphics* g = mPlug->Graphics();
-  if (!g) return kResultFalse;
-  if (mOpen) removed();
-  if (type && parent && std::strcmp(type, NativeViewPlatformType()) == 0) {
-    if (g->OpenEditorWindow(parent)) mLink = LinkViewToHost(g, mFrame);
-  }
-  mOpen = true;
+  IGraphics* graphics = mPlug->Graphics();
+  if (!graphics) return kResultFalse;
+  mSystemWindow = parent;
+  mLink.reset();
+  if (IsNativeType(type) && parent && graphics->OpenEditorWindow(parent)) mLink = LinkViewToHost(graphics, mFrame);
   mPlug->OnEditorOpen();
   return kResultTrue;
 }
 
 tresult PLUGIN_API IPlugVST3View::removed() {
-  if (IGraphics* g = mPlug->Graphics()) {
-    if (mOpen) mPlug->OnEditorClose();
+  if (IGraphics* graphics = mPlug->Graphics()) {
+    mPlug->OnEditorClose();
     mLink.reset();  // the host's handlers go before the window they serve
-    g->CloseEditorWindow();
+    graphics->CloseEditorWindow();
   }
-  mOpen = false;
+  mSystemWindow = nullptr;
   return kResultOk;
 }
 
 tresult PLUGIN_API IPlugVST3View::getSize(ViewRect* size) {
-  IGraphics* g = mPlug->Graphics();
+  IGraphics* graphics = mPlug->Graphics();
+  if (!graphics) return kResultFalse;
   if (!size) return kInvalidArgument;
-  if (!g) return kResultFalse;
-  *size = ViewRect(0, 0, g->Width(), g->Height());
+  *size = ViewRect(0, 0, graphics->Width(), graphics->Height());
   return kResultOk;
 }
 
@@ -56,8 +65,8 @@ tresult PLUGIN_API IPlugVST3View::onSize(ViewRect* newSize) {
   if (!newSize) return kResultOk;
   mRect = *newSize;
   if (mResizeRequested) {
-    mResizeRequested = false;
     mPlug->OnWindowResized();
+    mResizeRequested = false;
   }
   return kResultOk;
 }
@@ -71,12 +80,5 @@ bool IPlugVST3View::RequestResize(int width, int height) {
   if (!mFrame) return false;
   mResizeRequested = true;
   ViewRect rect(0, 0, width, height);
-  mFrame->resizeView(this, &rect);
-  return true;
-}
-
-tresult PLUGIN_API IPlugVST3View::queryInterface(const TUID iid, void** obj) {
-  if (!obj) return kInvalidArgument;
-  if (Answer(iid, IPlugView::iid, static_cast<IPlugView*>(this), obj)) return kResultOk;
-  return FObject::queryInterface(iid, obj);
+  return mFrame->resizeView(this, &rect) == kResultOk;
 }

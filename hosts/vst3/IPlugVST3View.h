@@ -1,7 +1,9 @@
-// The editor view a VST 3 host receives from createView("editor"): it places the instrument's
-// editor surface in the host's window, reports the editor's fixed size and passes the plug-in's
-// own resize requests to the host's frame. The view holds one reference on its plug-in and is
-// in the plug-in's list of views from creation to destruction. UI thread only.
+// The editor view a VST 3 host receives from createView("editor"): it opens and closes the
+// editor's window inside the host's window, reports the editor's fixed size and carries resize
+// requests of the editor to the host's frame. Host UI thread only.
+//
+// The view holds one reference on its plug-in for its whole life and sits in the plug-in's list
+// of views from creation to destruction; destroying it does not close the editor (removed does).
 #pragma once
 
 #include "vst3support/FObject.h"
@@ -32,7 +34,6 @@ class IPlugVST3View : public vst3support::FObject, public Steinberg::IPlugView {
   ~IPlugVST3View() override;
 
   Steinberg::tresult PLUGIN_API isPlatformTypeSupported(Steinberg::FIDString type) override;
-  // Another attach without removed first closes the previous window.
   Steinberg::tresult PLUGIN_API attached(void* parent, Steinberg::FIDString type) override;
   Steinberg::tresult PLUGIN_API removed() override;
   Steinberg::tresult PLUGIN_API onWheel(float) override { return Steinberg::kResultFalse; }
@@ -54,16 +55,16 @@ class IPlugVST3View : public vst3support::FObject, public Steinberg::IPlugView {
   Steinberg::uint32 PLUGIN_API release() override { return FObject::release(); }
   const char* ClassName() const noexcept override { return "IPlugVST3View"; }
 
-  // The adapter's EditorResized: asks the frame for the new size; false without a frame.
+  // The adapter's EditorResized: asks the frame for (0, 0, width, height); false without a frame.
   bool RequestResize(int width, int height);
-  Steinberg::IPlugFrame* Frame() const noexcept { return mFrame; }
   const Steinberg::ViewRect& Rect() const noexcept { return mRect; }
+  bool ResizeRequested() const noexcept { return mResizeRequested; }
 
  private:
-  IPlugVST3* mPlug;
-  Steinberg::IPlugFrame* mFrame = nullptr;  // the host's; not counted, as hosts expect
+  IPlugVST3* mPlug;  // one reference held
   Steinberg::ViewRect mRect;
+  Steinberg::IPlugFrame* mFrame = nullptr;  // not referenced, as hosts expect
+  void* mSystemWindow = nullptr;
   bool mResizeRequested = false;
-  bool mOpen = false;  // between attached and removed
   std::unique_ptr<ViewPlatformLink> mLink;
 };

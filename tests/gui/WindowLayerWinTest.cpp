@@ -3,12 +3,16 @@
 
 #include "core/PlugParam.h"
 #include "gui/IGraphicsWin.h"
+#include "raster/LICE_CachedFont.h"
+#include "raster/LICE_SysBitmap.h"
 
 #include <windows.h>
+#undef DrawText  // the surface's own, not the Windows macro
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include <string>
 #include <vector>
@@ -170,6 +174,42 @@ TEST_F(WindowLayer, TextEntryFiltersKeysAndAppliesOrDropsOnTheNextTick) {
   EXPECT_EQ(g->TextEntryWindow(), nullptr);
   EXPECT_FALSE(g->TextEntry().IsOpen());
   delete g;
+}
+
+// Under Wine the text renderer takes the glyph cache; the switch forces the GDI path so both run
+// here. Each draws the preset name inside its rectangle and nothing outside it.
+TEST_F(WindowLayer, BothTextPathsDrawInsideTheRectangleOnly) {
+  struct Case {
+    bool native;
+    int size;  // a size of its own, so each case gets a fresh font
+  };
+  const Case cases[] = {{false, 30}, {true, 31}};
+  for (const Case& c : cases) {
+    LICE_CachedFont::AllowNativeTextUnderWine(c.native);
+    IGraphicsWin g(&plug, 200, 100, GetModuleHandleA(nullptr));
+    if (!g.BuffersPrepared()) g.PrepareBuffers();
+    g.FillRect(GuiColor{255, 0, 0, 0}, GuiRect{0, 0, 200, 100}, nullptr);
+    TextStyle style;
+    std::snprintf(style.face, sizeof style.face, "%s", "Arial");
+    style.size = c.size;
+    style.color = GuiColor{255, 200, 200, 200};
+    const GuiRect rect{20, 20, 180, 70};
+    ASSERT_TRUE(g.DrawText(style, "Presets", rect)) << c.native;
+    ASSERT_NE(style.font, nullptr);
+    EXPECT_EQ(style.font->CachedGlyphCount() == 0, c.native) << "the path taken";
+    int inside = 0, outside = 0;
+    const LICE_SysBitmap* b = g.BackBuffer();
+    for (int y = 0; y < 100; ++y) {
+      for (int x = 0; x < 200; ++x) {
+        const bool lit = (b->Bits()[y * b->RowSpan() + x] & 0xFFFFFF) != 0;
+        const bool in = x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
+        (in ? inside : outside) += lit;
+      }
+    }
+    EXPECT_GT(inside, 100) << c.native;
+    EXPECT_EQ(outside, 0) << c.native;
+  }
+  LICE_CachedFont::AllowNativeTextUnderWine(false);
 }
 
 }  // namespace

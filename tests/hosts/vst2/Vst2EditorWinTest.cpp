@@ -1,0 +1,73 @@
+// The built VST 2 module's editor in a real top-level window under Wine: effEditOpen into the
+// host's window, real window messages, effEditClose, and effClose with the editor still open.
+#include "tests/hosts/vst2/FakeVstHost.h"
+#include "tests/hosts/vst2/ModuleLoader.h"
+
+#include "engine/KernelParams.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Entry = AEffect* (*)(audioMasterCallback);
+
+TEST(Vst2Editor, OpensAtItsOwnSizeSendsGesturesForAKnobDragAndClosesCleanly) {
+  LoadedModule module{SYLVANE_VST2_MODULE};
+  ASSERT_TRUE(module.Loaded()) << module.Error();
+  FakeVstHost host;
+  AEffect* effect = reinterpret_cast<Entry>(module.Symbol("VSTPluginMain"))(&FakeVstHost::Callback);
+  ASSERT_NE(effect, nullptr);
+  effect->user = &host;
+  Dispatch(effect, effOpen);
+  EXPECT_TRUE(effect->flags & effFlagsHasEditor);
+  ERect* rect = nullptr;
+  ASSERT_EQ(Dispatch(effect, effEditGetRect, 0, 0, &rect), 1);
+  ASSERT_NE(rect, nullptr);
+  EXPECT_EQ(rect->right - rect->left, 500);
+  EXPECT_EQ(rect->bottom - rect->top, 480);
+
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "SylvaneVst2TestHost";
+  RegisterClassA(&wc);
+  HWND window = CreateWindowExA(0, wc.lpszClassName, "host", WS_POPUP | WS_VISIBLE, 0, 0, 500, 480, nullptr,
+                                nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+
+  // The wind speed knob: (365, 105)-(445, 185), 80 pixels high, gearing 4; a value the host set
+  // shows after a tick, and 16 pixels up turn it by 16 / 80 / 4 = 0.05.
+  const int id = kWindSpeed;
+  for (int round = 0; round < 2; ++round) {  // the second time after closing and reopening
+    ASSERT_EQ(Dispatch(effect, effEditOpen, 0, 0, window), 1) << round;
+    HWND editor = GetWindow(window, GW_CHILD);
+    ASSERT_NE(editor, nullptr);
+    effect->setParameter(effect, id, 0.5f);
+    SendMessageA(editor, WM_TIMER, 2, 0);
+    host.requests.clear();
+    host.automated.clear();
+    SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(405, 145));
+    SendMessageA(editor, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(405, 129));
+    SendMessageA(editor, WM_LBUTTONUP, 0, MAKELPARAM(405, 129));
+    EXPECT_EQ(host.Count(audioMasterBeginEdit), 1);
+    EXPECT_EQ(host.Count(audioMasterEndEdit), 1);
+    ASSERT_EQ(host.automated.size(), 1u);
+    EXPECT_EQ(host.automated[0].first, id);
+    EXPECT_NEAR(host.automated[0].second, 0.55f, 1e-6);
+    EXPECT_NEAR(effect->getParameter(effect, id), 0.55f, 1e-6);
+    if (round == 0) {
+      EXPECT_EQ(Dispatch(effect, effEditClose), 1);
+      EXPECT_FALSE(IsWindow(editor));
+    } else {
+      // The host closes the instance with its editor open: the window goes with it.
+      Dispatch(effect, effClose);
+      EXPECT_FALSE(IsWindow(editor));
+    }
+  }
+  EXPECT_EQ(GetWindow(window, GW_CHILD), nullptr);
+  DestroyWindow(window);
+}
+
+}  // namespace
