@@ -49,14 +49,14 @@ LICE_CachedFont* FontCache::FontFor(TextStyle& style) {
       return style.font = e.font;
     }
   }
-  LICE_FontSpec spec;
-  spec.face = style.face;
-  spec.height = style.size;
-  spec.orientation = style.orientation * 10;
-  spec.weight = style.style == kTextStyleBold ? kBoldWeight : kNormalWeight;
-  spec.italic = style.style == kTextStyleItalic;
-  spec.quality = style.quality;
-  LICE_FontHandle os = LICE::CreateOsFont(spec);
+  LICE_FontSpec fontSpec;
+  fontSpec.face = style.face;
+  fontSpec.height = style.size;
+  fontSpec.orientation = style.orientation * 10;
+  fontSpec.weight = style.style == kTextStyleBold ? kBoldWeight : kNormalWeight;
+  fontSpec.italic = style.style == kTextStyleItalic;
+  fontSpec.quality = style.quality;
+  LICE_FontHandle os = LICE::CreateOsFont(fontSpec);
   if (!os) return nullptr;
   auto* font = new LICE_CachedFont();
   font->SetFromOsFont(os, kEditorFontFlags);

@@ -250,7 +250,7 @@ int LICE_CachedFont::DrawCachedGlyphs(LICE_IBitmap* dest, const char* text, int 
 
 namespace LICE {
 
-LICE_FontHandle CreateOsFont(const LICE_FontSpec& spec) { return LICE_Platform::CreateOsFont(spec); }
+LICE_FontHandle CreateOsFont(const LICE_FontSpec& fontSpec) { return LICE_Platform::CreateOsFont(fontSpec); }
 
 void DeleteOsFont(LICE_FontHandle font) noexcept { LICE_Platform::DeleteOsFont(font); }
 

@@ -28,7 +28,7 @@ void DeleteSection(void* context, void* section, void* previous) noexcept;
 // instead of thousands. Changes nothing that can be observed.
 void AdviseLargeBlock(void* block, size_t bytes) noexcept;
 
-LICE_FontHandle CreateOsFont(const LICE_FontSpec& spec) noexcept;
+LICE_FontHandle CreateOsFont(const LICE_FontSpec& fontSpec) noexcept;
 void DeleteOsFont(LICE_FontHandle font) noexcept;
 // The font's line height in pixels (ascent + descent), 0 for a null font.
 int FontLineHeight(LICE_FontHandle font) noexcept;

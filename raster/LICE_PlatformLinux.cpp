@@ -101,22 +101,22 @@ void* CreateSection(void*, int width, int height, uint32_t** bits, void** previo
 
 void DeleteSection(void*, void* section, void*) noexcept { std::free(section); }
 
-LICE_FontHandle CreateOsFont(const LICE_FontSpec& spec) noexcept {
-  if (spec.height < 1) return nullptr;
-  const bool bold = spec.weight >= 600;
+LICE_FontHandle CreateOsFont(const LICE_FontSpec& fontSpec) noexcept {
+  if (fontSpec.height < 1) return nullptr;
+  const bool bold = fontSpec.weight >= 600;
   std::lock_guard<std::mutex> lock(gFreetypeMutex);
   FT_Library lib = Freetype();
   if (!lib) return nullptr;
   // fontconfig answers every family with its best match; if that file cannot be opened, the
   // default face stands in so that text still shows.
-  FT_Face face = OpenFace(lib, spec.face && spec.face[0] ? spec.face : "sans-serif", bold, spec.italic);
-  if (!face) face = OpenFace(lib, "sans-serif", bold, spec.italic);
+  FT_Face face = OpenFace(lib, fontSpec.face && fontSpec.face[0] ? fontSpec.face : "sans-serif", bold, fontSpec.italic);
+  if (!face) face = OpenFace(lib, "sans-serif", bold, fontSpec.italic);
   if (!face) return nullptr;
 
   // The requested height is the cell height (ascender + descender), as a Windows font's is.
   FT_Size_RequestRec request{};
   request.type = FT_SIZE_REQUEST_TYPE_CELL;
-  request.height = static_cast<FT_Long>(spec.height) << 6;
+  request.height = static_cast<FT_Long>(fontSpec.height) << 6;
   if (!FT_IS_SCALABLE(face) || FT_Request_Size(face, &request) != 0) {
     FT_Done_Face(face);
     return nullptr;
@@ -129,9 +129,9 @@ LICE_FontHandle CreateOsFont(const LICE_FontSpec& spec) noexcept {
   font->face = face;
   font->ascender = static_cast<int>((face->size->metrics.ascender + 32) >> 6);
   font->lineHeight = font->ascender + static_cast<int>((-face->size->metrics.descender + 32) >> 6);
-  font->mono = spec.quality == 1;
+  font->mono = fontSpec.quality == 1;
   font->embolden = bold && !(face->style_flags & FT_STYLE_FLAG_BOLD);
-  if (spec.italic && !(face->style_flags & FT_STYLE_FLAG_ITALIC)) {
+  if (fontSpec.italic && !(face->style_flags & FT_STYLE_FLAG_ITALIC)) {
     FT_Matrix shear = {0x10000, 0x0366A, 0, 0x10000};  // about 12 degrees
     FT_Set_Transform(face, &shear, nullptr);
   }

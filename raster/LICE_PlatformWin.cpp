@@ -99,11 +99,11 @@ void DeleteSection(void* context, void* section, void* previous) noexcept {
   if (section) DeleteObject(static_cast<HGDIOBJ>(section));
 }
 
-LICE_FontHandle CreateOsFont(const LICE_FontSpec& spec) noexcept {
+LICE_FontHandle CreateOsFont(const LICE_FontSpec& fontSpec) noexcept {
   // GDI answers an unknown face with its default face, so text never disappears.
-  return CreateFontA(spec.height, 0, spec.orientation, spec.orientation, spec.weight, spec.italic ? TRUE : FALSE,
-                     FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, QualityFor(spec.quality),
-                     DEFAULT_PITCH | FF_DONTCARE, spec.face ? spec.face : "");
+  return CreateFontA(fontSpec.height, 0, fontSpec.orientation, fontSpec.orientation, fontSpec.weight, fontSpec.italic ? TRUE : FALSE,
+                     FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, QualityFor(fontSpec.quality),
+                     DEFAULT_PITCH | FF_DONTCARE, fontSpec.face ? fontSpec.face : "");
 }
 
 void DeleteOsFont(LICE_FontHandle font) noexcept {

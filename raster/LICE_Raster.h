@@ -54,7 +54,7 @@ bool WritePNG(const char* path, const LICE_IBitmap& bitmap, bool opaque = false)
 
 // An operating-system font for a LICE_CachedFont; null only when not even the default face can
 // be made. Free it with DeleteOsFont unless a font owns it (LICE_FONT_FLAG_OWNS_HFONT).
-LICE_FontHandle CreateOsFont(const LICE_FontSpec& spec);
+LICE_FontHandle CreateOsFont(const LICE_FontSpec& fontSpec);
 void DeleteOsFont(LICE_FontHandle font) noexcept;
 
 }  // namespace LICE

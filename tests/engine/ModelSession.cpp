@@ -31,17 +31,17 @@ struct Dice {
 
 }  // namespace
 
-SessionResult PlaySession(const SessionSpec& spec, double bound,
+SessionResult PlaySession(const SessionSpec& session, double bound,
                           const std::function<void(const double*, const double*, int)>& sink) {
   SessionResult result;
-  const uint32_t noiseSeed = 2u + static_cast<uint32_t>(spec.seed);
+  const uint32_t noiseSeed = 2u + static_cast<uint32_t>(session.seed);
   SeedNoiseSource(noiseSeed);
-  SynthKernel* kernel = CreateKernel(spec.rate);
-  model::SignalFlowModel ref(spec.rate, noiseSeed);
+  SynthKernel* kernel = CreateKernel(session.rate);
+  model::SignalFlowModel ref(session.rate, noiseSeed);
   std::vector<double> in(1000), k1(1000), k2(1000), m1(1000), m2(1000);
   double* ins[2] = {in.data(), in.data()};
   double* outs[2] = {k1.data(), k2.data()};
-  Dice dice{spec.seed};
+  Dice dice{session.seed};
   const int sound[] = {model::kFade,       model::kFoliageLevel, model::kMainVolume, model::kWindLevel,
                        model::kFoliageDepth, model::kWindDepth,  model::kSoundfield, model::kEnergy,
                        model::kDispersion, model::kSpeed};
@@ -49,7 +49,7 @@ SessionResult PlaySession(const SessionSpec& spec, double bound,
     SetKernelParam(kernel, index, v);
     ref.Set(index, v);
   };
-  const long total = static_cast<long>(spec.rate * spec.seconds);
+  const long total = static_cast<long>(session.rate * session.seconds);
   long nextGate = 0;
   double sumSquares = 0.0;
   long done = 0;
@@ -58,13 +58,13 @@ SessionResult PlaySession(const SessionSpec& spec, double bound,
       // Mostly clean opens and closes, now and then a step that must trigger nothing.
       const double gates[] = {0.0, 1.0, 0.0, 1.0, 0.5};
       set(model::kGate, gates[dice.Below(5)]);
-      nextGate = done + static_cast<long>(spec.rate * (0.02 + 3.0 * dice.Unit()));
+      nextGate = done + static_cast<long>(session.rate * (0.02 + 3.0 * dice.Unit()));
     }
     if (dice.Below(5) == 0) set(sound[dice.Below(10)], -0.1 + 1.2 * dice.Unit());
     if (dice.Below(5) == 0) set(model::kFade, 0.5 * dice.Unit());  // fades that finish
     if (dice.Below(3000) == 0) {
-      ResetKernel(kernel, spec.rate, 1000);
-      ref.Reset(spec.rate);
+      ResetKernel(kernel, session.rate, 1000);
+      ref.Reset(session.rate);
     }
     const int pick = dice.Below(10);
     int n = pick == 0 ? 1 : (pick == 1 ? 1000 : 1 + dice.Below(1000));
@@ -72,9 +72,9 @@ SessionResult PlaySession(const SessionSpec& spec, double bound,
     result.blockSizes.insert(n);
 
     const unsigned saved = _mm_getcsr();
-    _mm_setcsr(spec.callerMode);
+    _mm_setcsr(session.callerMode);
     PerformKernel(kernel, ins, outs, n);
-    if (_mm_getcsr() != spec.callerMode) result.modeKept = false;
+    if (_mm_getcsr() != session.callerMode) result.modeKept = false;
     _mm_setcsr(kKernelMode);
     ref.Render(m1.data(), m2.data(), n);
     _mm_setcsr(saved);

@@ -24,7 +24,7 @@ struct SessionResult {
   bool modeKept = true;         // the caller's control word survived every block
 };
 
-// Plays `spec`; stops at the first sample whose difference exceeds `bound`. `sink`, if given,
+// Plays `session`; stops at the first sample whose difference exceeds `bound`. `sink`, if given,
 // receives each block of the kernel's two outputs.
-SessionResult PlaySession(const SessionSpec& spec, double bound,
+SessionResult PlaySession(const SessionSpec& session, double bound,
                           const std::function<void(const double*, const double*, int)>& sink = nullptr);

@@ -43,12 +43,12 @@ Ink FindInk(const LICE_IBitmap& bm, const LICE_Rect& r) {
 void Ground(LICE_IBitmap* bm) { LICE::FillRect(bm, 0, 0, bm->Width(), bm->Height(), kGround, 1.0f, 0); }
 
 std::unique_ptr<LICE_CachedFont> MakeFont(const char* face, int height) {
-  LICE_FontSpec spec;
-  spec.face = face;
-  spec.height = height;
-  spec.weight = 700;
+  LICE_FontSpec fontSpec;
+  fontSpec.face = face;
+  fontSpec.height = height;
+  fontSpec.weight = 700;
   auto font = std::make_unique<LICE_CachedFont>();
-  font->SetFromOsFont(LICE::CreateOsFont(spec), LICE_FONT_FLAG_OWNS_HFONT | LICE_FONT_FLAG_FORCE_NATIVE);
+  font->SetFromOsFont(LICE::CreateOsFont(fontSpec), LICE_FONT_FLAG_OWNS_HFONT | LICE_FONT_FLAG_FORCE_NATIVE);
   font->SetTextColor(LICE_RGBA(255, 0, 0, 255));
   return font;
 }
@@ -130,18 +130,18 @@ TEST(CachedFont, ClipsToTheRectangleAndHonoursAlignmentAndAlpha) {
 }
 
 TEST(CachedFont, RendersEachGlyphOnceAndFreesAReplacedFontItOwns) {
-  LICE_FontSpec spec;
-  spec.face = "Arial";
-  spec.height = 16;
+  LICE_FontSpec fontSpec;
+  fontSpec.face = "Arial";
+  fontSpec.height = 16;
   LICE_CachedFont font;
-  font.SetFromOsFont(LICE::CreateOsFont(spec), LICE_FONT_FLAG_OWNS_HFONT | LICE_FONT_FLAG_PRECALCALL);
+  font.SetFromOsFont(LICE::CreateOsFont(fontSpec), LICE_FONT_FLAG_OWNS_HFONT | LICE_FONT_FLAG_PRECALCALL);
   EXPECT_EQ(font.CachedGlyphCount(), 128u);
   LICE_MemBitmap bm(100, 30);
   LICE_Rect r{0, 0, 100, 30};
   font.DrawString(&bm, "h\xC3\xA9", -1, &r, 0);  // "hé": one glyph beyond the first 128
   EXPECT_EQ(font.CachedGlyphCount(), 129u);
   // Replacing an owned font frees the old one (LeakSanitizer and ASan watch this test).
-  font.SetFromOsFont(LICE::CreateOsFont(spec), LICE_FONT_FLAG_OWNS_HFONT);
+  font.SetFromOsFont(LICE::CreateOsFont(fontSpec), LICE_FONT_FLAG_OWNS_HFONT);
   EXPECT_EQ(font.CachedGlyphCount(), 0u);
 }
 

@@ -129,7 +129,7 @@ std::vector<uint8_t> Encode(const PngSpec& s) {
 
 struct GoodCase {
   const char* name;
-  std::function<void(PngSpec*, std::vector<uint32_t>*)> make;  // fills the spec and the pixels it must give
+  std::function<void(PngSpec*, std::vector<uint32_t>*)> make;  // fills the image and the pixels it must give
 };
 
 // Calls f for every pixel in row order.
@@ -246,18 +246,18 @@ const GoodCase kGood[] = {
 
 TEST(PngDecode, GoodImagesOfEveryColourTypeDecodeToStraightArgb) {
   for (const GoodCase& c : kGood) {
-    PngSpec spec;
+    PngSpec image;
     std::vector<uint32_t> want;
-    c.make(&spec, &want);
-    const std::vector<uint8_t> bytes = Encode(spec);
+    c.make(&image, &want);
+    const std::vector<uint8_t> bytes = Encode(image);
     ASSERT_FALSE(bytes.empty()) << c.name;
     std::unique_ptr<LICE_MemBitmap> bm = LICE::LoadPNGFromMemory(bytes.data(), bytes.size());
     ASSERT_TRUE(bm) << c.name;
-    ASSERT_EQ(bm->Width(), spec.width) << c.name;
-    ASSERT_EQ(bm->Height(), spec.height) << c.name;
-    for (int y = 0; y < spec.height; ++y)
-      for (int x = 0; x < spec.width; ++x)
-        EXPECT_EQ(bm->Bits()[y * bm->RowSpan() + x], want[static_cast<size_t>(y) * spec.width + x])
+    ASSERT_EQ(bm->Width(), image.width) << c.name;
+    ASSERT_EQ(bm->Height(), image.height) << c.name;
+    for (int y = 0; y < image.height; ++y)
+      for (int x = 0; x < image.width; ++x)
+        EXPECT_EQ(bm->Bits()[y * bm->RowSpan() + x], want[static_cast<size_t>(y) * image.width + x])
             << c.name << " at " << x << "," << y;
   }
 }
