@@ -30,7 +30,7 @@ struct PngSpec {
   int transparentGray = -1;            // tRNS for gray
 };
 
-PngSpec Spec(int width, int height, int colorType, int bitDepth, bool interlaced = false) {
+PngSpec ImageOf(int width, int height, int colorType, int bitDepth, bool interlaced = false) {
   PngSpec s;
   s.width = width;
   s.height = height;
@@ -141,7 +141,7 @@ void Each(const PngSpec& s, const std::function<void(int, int)>& f) {
 const GoodCase kGood[] = {
     {"RGBA, straight alpha kept",
      [](PngSpec* s, std::vector<uint32_t>* want) {
-       *s = Spec(3, 2, PNG_COLOR_TYPE_RGBA, 8);
+       *s = ImageOf(3, 2, PNG_COLOR_TYPE_RGBA, 8);
        Each(*s, [&](int x, int y) {
          const int r = 40 * x + 1, g = 200 - 30 * y, b = 7 * x + 13 * y, a = x == 0 ? 0 : 90 * x + y;
          s->samples.insert(s->samples.end(), {r, g, b, a});
@@ -150,7 +150,7 @@ const GoodCase kGood[] = {
      }},
     {"RGB gets an opaque alpha",
      [](PngSpec* s, std::vector<uint32_t>* want) {
-       *s = Spec(3, 2, PNG_COLOR_TYPE_RGB, 8);
+       *s = ImageOf(3, 2, PNG_COLOR_TYPE_RGB, 8);
        Each(*s, [&](int x, int y) {
          s->samples.insert(s->samples.end(), {250 - x, 9 * y, x * y});
          want->push_back(Argb(255, 250 - x, 9 * y, x * y));
@@ -158,7 +158,7 @@ const GoodCase kGood[] = {
      }},
     {"palette with transparency",
      [](PngSpec* s, std::vector<uint32_t>* want) {
-       *s = Spec(4, 2, PNG_COLOR_TYPE_PALETTE, 8);
+       *s = ImageOf(4, 2, PNG_COLOR_TYPE_PALETTE, 8);
        s->palette = {{10, 20, 30}, {200, 100, 0}, {1, 2, 3}, {255, 255, 255}, {0, 128, 255}};
        s->paletteAlpha = {0, 128};  // entries beyond the tRNS list are opaque
        Each(*s, [&](int x, int y) {
@@ -170,7 +170,7 @@ const GoodCase kGood[] = {
      }},
     {"4-bit palette, odd width",
      [](PngSpec* s, std::vector<uint32_t>* want) {
-       *s = Spec(5, 1, PNG_COLOR_TYPE_PALETTE, 4);
+       *s = ImageOf(5, 1, PNG_COLOR_TYPE_PALETTE, 4);
        s->palette = {{9, 8, 7}, {60, 50, 40}, {255, 0, 0}};
        Each(*s, [&](int x, int) {
          const int i = x % 3;
@@ -180,7 +180,7 @@ const GoodCase kGood[] = {
      }},
     {"gray becomes opaque gray",
      [](PngSpec* s, std::vector<uint32_t>* want) {
-       *s = Spec(4, 1, PNG_COLOR_TYPE_GRAY, 8);
+       *s = ImageOf(4, 1, PNG_COLOR_TYPE_GRAY, 8);
        for (int v : {0, 1, 128, 255}) {
          s->samples.push_back(v);
          want->push_back(Argb(255, v, v, v));
@@ -188,7 +188,7 @@ const GoodCase kGood[] = {
      }},
     {"2-bit gray expands to 8 bits",
      [](PngSpec* s, std::vector<uint32_t>* want) {
-       *s = Spec(5, 1, PNG_COLOR_TYPE_GRAY, 2);
+       *s = ImageOf(5, 1, PNG_COLOR_TYPE_GRAY, 2);
        for (int v : {0, 1, 2, 3, 1}) {
          s->samples.push_back(v);
          want->push_back(Argb(255, v * 85, v * 85, v * 85));
@@ -196,7 +196,7 @@ const GoodCase kGood[] = {
      }},
     {"gray with a transparent value",
      [](PngSpec* s, std::vector<uint32_t>* want) {
-       *s = Spec(3, 1, PNG_COLOR_TYPE_GRAY, 8);
+       *s = ImageOf(3, 1, PNG_COLOR_TYPE_GRAY, 8);
        s->transparentGray = 50;
        for (int v : {49, 50, 51}) {
          s->samples.push_back(v);
@@ -205,7 +205,7 @@ const GoodCase kGood[] = {
      }},
     {"gray and alpha",
      [](PngSpec* s, std::vector<uint32_t>* want) {
-       *s = Spec(3, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8);
+       *s = ImageOf(3, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8);
        const int pairs[3][2] = {{0, 255}, {100, 0}, {255, 77}};
        for (const auto& p : pairs) {
          s->samples.insert(s->samples.end(), {p[0], p[1]});
@@ -214,19 +214,19 @@ const GoodCase kGood[] = {
      }},
     {"16-bit RGBA keeps the high bytes",
      [](PngSpec* s, std::vector<uint32_t>* want) {
-       *s = Spec(2, 1, PNG_COLOR_TYPE_RGBA, 16);
+       *s = ImageOf(2, 1, PNG_COLOR_TYPE_RGBA, 16);
        s->samples = {0x12FF, 0xAB80, 0x0001, 0xFFFF, 0x80FF, 0x00FF, 0xFE7F, 0x7FFF};
        *want = {Argb(0xFF, 0x12, 0xAB, 0x00), Argb(0x7F, 0x80, 0x00, 0xFE)};
      }},
     {"16-bit gray",
      [](PngSpec* s, std::vector<uint32_t>* want) {
-       *s = Spec(2, 1, PNG_COLOR_TYPE_GRAY, 16);
+       *s = ImageOf(2, 1, PNG_COLOR_TYPE_GRAY, 16);
        s->samples = {0x40FF, 0xC001};
        *want = {Argb(255, 0x40, 0x40, 0x40), Argb(255, 0xC0, 0xC0, 0xC0)};
      }},
     {"interlaced RGBA",
      [](PngSpec* s, std::vector<uint32_t>* want) {
-       *s = Spec(9, 7, PNG_COLOR_TYPE_RGBA, 8, true);
+       *s = ImageOf(9, 7, PNG_COLOR_TYPE_RGBA, 8, true);
        Each(*s, [&](int x, int y) {
          const int r = 25 * x, g = 30 * y, b = (x * 7 + y * 11) % 256, a = 255 - x - y;
          s->samples.insert(s->samples.end(), {r, g, b, a});
@@ -235,7 +235,7 @@ const GoodCase kGood[] = {
      }},
     {"interlaced 1-bit gray",
      [](PngSpec* s, std::vector<uint32_t>* want) {
-       *s = Spec(10, 3, PNG_COLOR_TYPE_GRAY, 1, true);
+       *s = ImageOf(10, 3, PNG_COLOR_TYPE_GRAY, 1, true);
        Each(*s, [&](int x, int y) {
          const int v = (x + y) % 3 == 0;
          s->samples.push_back(v);
@@ -264,7 +264,7 @@ TEST(PngDecode, GoodImagesOfEveryColourTypeDecodeToStraightArgb) {
 
 // A valid 16 x 16 RGBA image to break.
 std::vector<uint8_t> ValidImage() {
-  PngSpec s = Spec(16, 16, PNG_COLOR_TYPE_RGBA, 8);
+  PngSpec s = ImageOf(16, 16, PNG_COLOR_TYPE_RGBA, 8);
   for (int i = 0; i < 16 * 16; ++i) s.samples.insert(s.samples.end(), {i % 256, (i * 7) % 256, (i * 13) % 256, 200});
   return Encode(s);
 }
