@@ -51,8 +51,11 @@ IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPrograms, const
 }
 
 IPlugBase::~IPlugBase() {
-  // Controls may still reach the core while they are destroyed, so the surface goes first.
-  mGraphics.reset();
+  // Controls may still reach the core while they are destroyed, so the surface goes first; when
+  // its window is handling a message further up the stack (the host destroys us from inside a
+  // menu or dialog loop), it forgets the core and deletes itself once that message has returned.
+  IGraphics* graphics = mGraphics.release();
+  if (graphics && !graphics->OrphanFromPlug()) delete graphics;
 }
 
 void IPlugBase::ParseChannelConfigs(const char* text) {

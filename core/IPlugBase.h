@@ -47,7 +47,9 @@ class IPlugBase {
 
   // Virtual operations, in the framework's fixed slot order.
 
-  // Destroys the editor surface first, then everything else the core owns.
+  // Destroys the editor surface first (or, while its window handles a message further up the
+  // stack, leaves it to delete itself: IGraphics::OrphanFromPlug), then everything else the core
+  // owns.
   virtual ~IPlugBase();
   // Rate or block size changed (UI thread, after SetBlockSize / SetSampleRate). Takes the lock.
   virtual void OnReset();

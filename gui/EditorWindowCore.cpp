@@ -213,6 +213,19 @@ bool ModalTracker::TakePendingClose() noexcept {
   return true;
 }
 
+bool ModalTracker::LeaveDispatch() noexcept {
+  if (mShared->dispatch == 0) return false;
+  return --mShared->dispatch == 0 && mShared->orphaned;
+}
+
+bool ModalTracker::Orphan() noexcept {
+  if (mShared->dispatch == 0) return false;
+  mShared->orphaned = true;
+  mShared->alive = false;
+  mShared->closePending = true;
+  return true;
+}
+
 ModalScope::ModalScope(ModalTracker& tracker) noexcept : mShared(tracker.mShared) { ++mShared->depth; }
 
 ModalScope::~ModalScope() { --mShared->depth; }

@@ -165,6 +165,15 @@ class PopupMenuIds {
 //  - when the outermost scope ends, the layer asks ClosePending() and closes then;
 //  - the layer's destructor calls OwnerGone(); a scope that outlives its owner sees Alive() false
 //    after the loop and must return without touching the owner.
+// Destroying the instance from inside the owner's own window procedure (a menu or dialog loop, or
+// a host call made while a message is handled) must not free what is on the stack:
+//  - the window procedure brackets each message it hands to the owner with EnterDispatch and
+//    LeaveDispatch;
+//  - the dying instance has the owner call Orphan() instead of deleting it: true means the owner
+//    now owns itself; its loops see Alive() false, report "nothing chosen" and return, and the
+//    code returning through them touches no plug-in;
+//  - LeaveDispatch returns true once the outermost dispatch of an orphaned owner has returned:
+//    the window procedure deletes the owner then and touches it no more.
 class ModalTracker {
  public:
   ModalTracker();
@@ -180,10 +189,20 @@ class ModalTracker {
   // The owner is being destroyed (call from its destructor).
   void OwnerGone() noexcept { mShared->alive = false; }
 
+  void EnterDispatch() noexcept { ++mShared->dispatch; }
+  // True when this ended the outermost dispatch of an orphaned owner: delete it now.
+  bool LeaveDispatch() noexcept;
+  // The instance goes. True (the owner is orphaned, loops see Alive() false, a close is pending)
+  // while a dispatch of the owner is on the stack; false otherwise: delete the owner now.
+  bool Orphan() noexcept;
+  bool Orphaned() const noexcept { return mShared->orphaned; }
+
   struct Shared {
     int depth = 0;
+    int dispatch = 0;
     bool closePending = false;
     bool alive = true;
+    bool orphaned = false;
   };
 
  private:
@@ -199,7 +218,7 @@ class ModalScope {
   ModalScope(const ModalScope&) = delete;
   ModalScope& operator=(const ModalScope&) = delete;
 
-  // False once the owner was destroyed during the loop.
+  // False once the owner was destroyed or orphaned during the loop: report nothing chosen.
   bool Alive() const noexcept { return mShared->alive; }
 
  private:

@@ -97,6 +97,9 @@ class IControl {
   void SetMouseOverWhenGreyed(bool allow) noexcept { mMouseOverWhenGreyed = allow; }
   // The surface that owns the control; set by IGraphics::AddControl.
   void SetOwner(IGraphics* graphics) noexcept { mOwner = graphics; }
+  // The plug-in is gone while the control lives on (IGraphics::OrphanFromPlug): it acts as a
+  // control without one.
+  void ForgetPlug() noexcept { mPlug = nullptr; }
 
   IPlugBase* Plug() const noexcept { return mPlug; }
   IGraphics* Owner() const noexcept { return mOwner; }

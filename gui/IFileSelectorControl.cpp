@@ -29,6 +29,7 @@ void IFileSelectorControl::HandleMouseDown(int /*x*/, int /*y*/, const MouseMods
   }
   // The dialog may stay open for minutes: never with the parameter lock held.
   graphics->AskForFile(file, mAction, folder, mExtensions.c_str());
+  if (!mPlug) return;  // the instance went away during the dialog (IGraphics::OrphanFromPlug)
   {
     std::lock_guard<std::recursive_mutex> lock(mPlug->ParamLock());
     mFile = file;

@@ -107,6 +107,17 @@ void IGraphics::SetKeyCatcher(IControl* control) {
   if (control) control->SetOwner(this);
 }
 
+bool IGraphics::OrphanFromPlug() {
+  if (!mModal.Orphan()) return false;
+  // No call reaches the plug-in from here on: it is half destroyed already.
+  mPlug = nullptr;
+  mGestureParam = -1;
+  for (IControl* control : mControls) control->ForgetPlug();
+  if (mKeyCatcher) mKeyCatcher->ForgetPlug();
+  CloseEditorWindow();
+  return true;
+}
+
 void IGraphics::PushParamToControls(int paramIdx, double value, bool normalized) {
   if (!normalized) {
     const PlugParam* param = mPlug ? mPlug->GetParam(paramIdx) : nullptr;

@@ -12,6 +12,7 @@
 // anything is dirty, DrawRect(rect), which draws and marks controls clean, then presents.
 #pragma once
 
+#include "gui/EditorWindowCore.h"
 #include "gui/GuiTypes.h"
 
 #include <mutex>
@@ -49,7 +50,7 @@ class IGraphics {
   virtual const char* ApiName() { return ""; }
   virtual int ShowMessage(const char* text, const char* caption, int type) = 0;
   // platform: the menu (or sub-menu) in which a choice was made, its chosen index set; null when
-  // dismissed.
+  // dismissed, and when the instance went away while the menu was open.
   virtual PopupMenu* ShowPopupMenu(PopupMenu* menu, const GuiRect& rect) = 0;
   // platform: an in-place text entry; its result reaches the control's ApplyUserValue (with a
   // parameter) or ApplyEnteredText.
@@ -93,6 +94,12 @@ class IGraphics {
   IControl* GetControl(int idx) const noexcept;
   // Takes ownership of a control that takes keys no control under the mouse takes.
   void SetKeyCatcher(IControl* control);
+
+  // The plug-in is being destroyed (from its destructor). True when a message of the editor's
+  // window is being handled further up the stack (a menu or dialog loop, say): the surface then
+  // forgets the plug-in (its controls too), ends its loops and closes its window, and its window
+  // layer deletes it once that message has returned. False: the caller deletes it now.
+  bool OrphanFromPlug();
 
   // Any thread, lock-free, no allocation: gives a parameter's value (plain values are normalised
   // through the parameter first) to every control bound to it and to the first matching auxiliary
@@ -194,6 +201,7 @@ class IGraphics {
   bool mTooltipsEnabled = false;
   IControl* mKeyCatcher = nullptr;  // owned
   std::mutex mLock;
+  ModalTracker mModal;  // the window layer's menu and dialog loops and its dispatches
 
   struct UnderlayLayer {
     const IControl* control;

@@ -171,11 +171,12 @@ void* IGraphicsWin::MainWindow() {
 }
 
 int IGraphicsWin::ShowMessage(const char* text, const char* caption, int type) {
+  if (mModal.Orphaned()) return 0;
   int result;
   {
     ModalScope scope(mModal);
     result = MessageBoxA(H(MainWindow()), text ? text : "", caption ? caption : "", static_cast<UINT>(type));
-    if (!scope.Alive()) return result;
+    if (!scope.Alive()) return 0;  // no answer: the instance went away
   }
   if (mModal.TakePendingClose()) DestroyWindowNow();
   return result;
@@ -307,7 +308,7 @@ void IGraphicsWin::OnTimerTick() {
 
 PopupMenu* IGraphicsWin::ShowPopupMenu(PopupMenu* menu, const GuiRect& rect) {
   ClearCapture();
-  if (!menu || !mWindow) return nullptr;
+  if (!menu || !mWindow || mModal.Orphaned()) return nullptr;
   const PopupMenuIds ids(menu);
   std::vector<HMENU> natives(ids.Ranges().size(), nullptr);
   // Sub-menus are built before the menus that hold them (later ranges are deeper or later).
@@ -359,7 +360,7 @@ PopupMenu* IGraphicsWin::ShowPopupMenu(PopupMenu* menu, const GuiRect& rect) {
 
 void IGraphicsWin::ShowTextEntry(IControl* control, const TextStyle& style, const GuiRect& rect, const char* text,
                                  const PlugParam* param) {
-  if (!control || mEntryWindow || !mWindow) return;
+  if (!control || mEntryWindow || !mWindow || mModal.Orphaned()) return;
   if (!mEntry.Begin(control, param)) return;
   DWORD align = style.align == 1 ? ES_CENTER : style.align == 2 ? ES_RIGHT : 0;
   HWND e = CreateWindowA("EDIT", text ? text : "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL | align,
@@ -399,7 +400,7 @@ void IGraphicsWin::AppDataFolder(std::string& out, bool shared) {
 }
 
 void IGraphicsWin::AskForFile(std::string& file, int action, std::string& folder, const char* extensions) {
-  if (!mWindow) {
+  if (!mWindow || mModal.Orphaned()) {
     file.clear();
     return;
   }
@@ -469,7 +470,7 @@ UINT_PTR CALLBACK ColorHook(HWND dlg, UINT msg, WPARAM, LPARAM lParam) {
 }  // namespace
 
 bool IGraphicsWin::AskForColor(GuiColor& color, const char* prompt) {
-  if (!mWindow) return false;
+  if (!mWindow || mModal.Orphaned()) return false;
   if (!mCustomColors) mCustomColors = new unsigned long[16]();
   CHOOSECOLORA cc = {};
   cc.lStructSize = sizeof cc;
@@ -546,11 +547,16 @@ LRESULT CALLBACK IGraphicsWinProcs::WindowProc(HWND hwnd, UINT msg, WPARAM wPara
   }
   auto* g = reinterpret_cast<IGraphicsWin*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
   if (!g || g->mWindow != hwnd) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  return Handle(g, hwnd, msg, wParam, lParam);
+  // An orphaned surface only waits for the frames above to return; its teardown still counts.
+  if (g->mModal.Orphaned() && msg != WM_DESTROY) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  g->mModal.EnterDispatch();
+  const LRESULT result = Handle(g, hwnd, msg, wParam, lParam);
+  if (g->mModal.LeaveDispatch()) delete g;  // orphaned during this message: nothing of it is on the stack now
+  return result;
 }
 
 LRESULT IGraphicsWinProcs::Handle(IGraphicsWin* g, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (g->mEntryWindow && g->mEntry.State() == kEntryEditing) {
+  if (g->mEntryWindow && g->mEntry.State() == kEntryEditing && msg != WM_DESTROY) {
     if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN) {
       g->mEntry.SetState(kEntryCancel);
       return 0;

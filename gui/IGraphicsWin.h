@@ -71,7 +71,6 @@ class IGraphicsWin : public IGraphics {
   void* mParent = nullptr;
   void* mMainWindow = nullptr;
   std::string mMainClass;
-  ModalTracker mModal;
   int mLastMouseX = -1;
   int mLastMouseY = -1;
 };

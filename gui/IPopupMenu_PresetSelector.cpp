@@ -54,7 +54,8 @@ void IPopupMenu_PresetSelector::HandleMouseDown(int /*x*/, int /*y*/, const Mous
     for (PopupMenu* menu : mMenus) menu->SetChosen(-1);
     const PopupMenu* chosen = graphics->ShowPopupMenu(mMenus[0], mRect);
     const int number = chosen ? PresetNumber(chosen, chosen->Chosen()) : -1;
-    if (number >= 0) {
+    // Without a plug-in any more the instance went away while the menu was open.
+    if (number >= 0 && mPlug) {
       std::lock_guard<std::recursive_mutex> lock(mPlug->ParamLock());
       // Stored as a plain value (no host notification); SetValue clamps to the parameter's range.
       selector->SetValue(static_cast<float>(number));

@@ -277,4 +277,21 @@ TEST(EditorWindowCore, CloseDuringAModalLoopWaitsForTheOutermostLoopAndSurvivesT
   }  // the scope's end touches only the shared record
 }
 
+TEST(EditorWindowCore, AnOwnerOrphanedInsideADispatchIsDeletedOnlyWhenTheOutermostDispatchReturns) {
+  ModalTracker tracker;
+  EXPECT_FALSE(tracker.Orphan()) << "nothing of the owner on the stack: delete it now";
+  EXPECT_FALSE(tracker.Orphaned());
+  tracker.EnterDispatch();  // e.g. the click that opened the menu
+  {
+    ModalScope scope(tracker);
+    tracker.EnterDispatch();  // a message the menu's loop dispatched to the owner's window
+    EXPECT_TRUE(tracker.Orphan());
+    EXPECT_TRUE(tracker.Orphaned());
+    EXPECT_FALSE(scope.Alive()) << "the loop reports nothing chosen";
+    EXPECT_FALSE(tracker.LeaveDispatch()) << "the click's frame is still on the stack";
+  }
+  EXPECT_TRUE(tracker.LeaveDispatch());
+  EXPECT_FALSE(tracker.LeaveDispatch()) << "an unpaired leave does not go below zero";
+}
+
 }  // namespace

@@ -120,4 +120,72 @@ TEST(Vst2Editor, ClosingDuringThePresetMenuLeavesNothingAndTheReopenedEditorStep
   DestroyWindow(window);
 }
 
+// The host closes the instance (effClose, with or without effEditClose first) from a message it
+// handles inside the preset menu's or the load dialog's loop: the loop ends, the code returning
+// through it reaches nothing freed, the window, its class and its timer are gone once it has
+// returned, and a new instance opens its editor.
+TEST(Vst2Editor, ClosingTheInstanceDuringTheMenuOrADialogLeavesNothing) {
+  LoadedModule module{SYLVANE_VST2_MODULE};
+  ASSERT_TRUE(module.Loaded()) << module.Error();
+  const auto entry = reinterpret_cast<Entry>(module.Symbol("VSTPluginMain"));
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "SylvaneVst2CloseTestHost";
+  RegisterClassA(&wc);
+  HWND window = CreateWindowExA(0, wc.lpszClassName, "host", WS_POPUP | WS_VISIBLE, 0, 0, 500, 480, nullptr,
+                                nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+  struct Case {
+    int x;  // the preset name opens the menu, the load button (0..40) the dialog
+    const char* loopClass;
+    bool editCloseFirst;
+  };
+  const Case cases[] = {{250, "#32768", false}, {250, "#32768", true}, {20, "#32770", false}};
+  for (const Case& c : cases) {
+    FakeVstHost host;
+    AEffect* effect = entry(&FakeVstHost::Callback);
+    ASSERT_NE(effect, nullptr);
+    effect->user = &host;
+    Dispatch(effect, effOpen);
+    ASSERT_EQ(Dispatch(effect, effEditOpen, 0, 0, window), 1);
+    HWND editor = GetWindow(window, GW_CHILD);
+    ASSERT_NE(editor, nullptr);
+    char editorClass[64] = "";
+    GetClassNameA(editor, editorClass, sizeof editorClass);
+    const auto editorModule = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(editor, GWLP_HINSTANCE));
+    ModalDriver driver([&] {
+      if (!ModalDriver::FindThreadWindow(c.loopClass)) return false;
+      if (c.editCloseFirst) Dispatch(effect, effEditClose);
+      Dispatch(effect, effClose);
+      return true;
+    });
+    SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.x, 52));
+    ASSERT_TRUE(driver.Done()) << c.x;
+    EXPECT_FALSE(driver.Forced()) << "the loop ends without the user";
+    SendMessageA(editor, WM_LBUTTONUP, 0, MAKELPARAM(c.x, 52));
+    ModalDriver::PumpUntil([] { return false; }, 100);  // a tick left behind would run now
+    EXPECT_FALSE(IsWindow(editor)) << c.x;
+    EXPECT_EQ(GetWindow(window, GW_CHILD), nullptr);
+    EXPECT_EQ(ModalDriver::FindThreadWindow(c.loopClass), nullptr);
+    WNDCLASSA info;
+    EXPECT_FALSE(GetClassInfoA(editorModule, editorClass, &info)) << "the class is unregistered";
+  }
+
+  FakeVstHost host;
+  AEffect* effect = entry(&FakeVstHost::Callback);
+  ASSERT_NE(effect, nullptr);
+  effect->user = &host;
+  Dispatch(effect, effOpen);
+  ASSERT_EQ(Dispatch(effect, effEditOpen, 0, 0, window), 1);
+  HWND editor = GetWindow(window, GW_CHILD);
+  ASSERT_NE(editor, nullptr);
+  SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(450, 52));  // the forward button
+  SendMessageA(editor, WM_LBUTTONUP, 0, MAKELPARAM(450, 52));
+  EXPECT_EQ(host.Count(audioMasterEndEdit), 1);
+  Dispatch(effect, effClose);
+  EXPECT_FALSE(IsWindow(editor));
+  DestroyWindow(window);
+}
+
 }  // namespace

@@ -391,6 +391,54 @@ TEST_F(Vst3Editor, RemovingTheViewDuringTheMenuOrADialogLeavesNothing) {
   view->release();
 }
 
+// The host releases the view and the whole instance (after removed or without it) from a message
+// it handles inside the preset menu's or the load dialog's loop: the loop ends, the code returning
+// through it reaches nothing freed, the window, its class and its timer are gone once it has
+// returned, and a new instance opens its editor.
+TEST_F(Vst3Editor, ReleasingTheInstanceDuringTheMenuOrADialogLeavesNothing) {
+  struct Case {
+    int x;
+    const char* loopClass;
+    bool removedFirst;
+  };
+  const Case cases[] = {{kNameX, "#32768", true}, {kNameX, "#32768", false}, {kLoadX, "#32770", false}};
+  for (const Case& c : cases) {
+    IPlugView* view = plugin.controller->createView("editor");
+    HWND editor = Attach(view);
+    ASSERT_NE(editor, nullptr);
+    char editorClass[64] = "";
+    GetClassNameA(editor, editorClass, sizeof editorClass);
+    const auto editorModule = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(editor, GWLP_HINSTANCE));
+    ModalDriver driver([&] {
+      if (!ModalDriver::FindThreadWindow(c.loopClass)) return false;
+      if (c.removedFirst) view->removed();
+      view->release();
+      plugin.~LoadedPlugin();
+      new (&plugin) LoadedPlugin();
+      return true;
+    });
+    Click(editor, c.x, kBarY);
+    ASSERT_TRUE(driver.Done()) << c.x;
+    EXPECT_FALSE(driver.Forced()) << "the loop ends without the user";
+    ModalDriver::PumpUntil([] { return false; }, 100);  // a tick left behind would run now
+    EXPECT_FALSE(IsWindow(editor)) << c.x;
+    EXPECT_EQ(GetWindow(host, GW_CHILD), nullptr);
+    EXPECT_EQ(ModalDriver::FindThreadWindow(c.loopClass), nullptr);
+    WNDCLASSA info;
+    EXPECT_FALSE(GetClassInfoA(editorModule, editorClass, &info)) << "the class is unregistered";
+  }
+  ASSERT_EQ(plugin.initResult, kResultOk);
+  plugin.controller->setComponentHandler(handler);
+  IPlugView* view = plugin.controller->createView("editor");
+  HWND editor = Attach(view);
+  ASSERT_NE(editor, nullptr);
+  handler->calls.clear();
+  Click(editor, kForwardX, kBarY);
+  EXPECT_EQ(handler->calls.size(), 4u);
+  view->removed();
+  view->release();
+}
+
 // A right click on a knob opens the host's menu for its parameter, at the click.
 TEST_F(Vst3Editor, RightClickOnAKnobOpensTheHostParameterMenu) {
   handler->contextMenus = true;
