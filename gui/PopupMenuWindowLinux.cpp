@@ -82,6 +82,8 @@ class MenuSession {
   xcb_gcontext_t mGc = 0;
   std::vector<std::unique_ptr<Level>> mLevels;
   std::vector<uint32_t> mScratch;
+  bool mPointerGrabbed = false;
+  bool mKeyboardGrabbed = false;
   bool mArmed = false;  // a release chooses only after the pointer moved or pressed in the menu
   bool mDone = false;
   int mChosenId = -1;
@@ -129,22 +131,28 @@ PopupMenu* MenuSession::Run(const GuiRect& anchor) {
   // The pointer and keyboard come to the menu until it closes. The click that opened it may
   // still hold an implicit grab of our own connection, which ours replaces; another client's
   // grab is waited out briefly, after which the menu works without one.
-  for (int attempt = 0; attempt < 20; ++attempt) {
-    const uint16_t mask = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION;
-    xcb_grab_pointer_reply_t* grab = xcb_grab_pointer_reply(
-        mHost.conn,
-        xcb_grab_pointer(mHost.conn, 0, mLevels[0]->window, mask, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC,
-                         XCB_NONE, XCB_NONE, XCB_CURRENT_TIME),
-        nullptr);
-    const bool ok = grab && grab->status == XCB_GRAB_STATUS_SUCCESS;
-    free(grab);
-    if (ok) break;
-    usleep(5000);
+  const uint16_t mask = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION;
+  for (int attempt = 0; attempt < 20 && !(mPointerGrabbed && mKeyboardGrabbed); ++attempt) {
+    if (attempt > 0) usleep(5000);
+    if (!mPointerGrabbed) {
+      xcb_grab_pointer_reply_t* grab = xcb_grab_pointer_reply(
+          mHost.conn,
+          xcb_grab_pointer(mHost.conn, 0, mLevels[0]->window, mask, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC,
+                           XCB_NONE, XCB_NONE, XCB_CURRENT_TIME),
+          nullptr);
+      mPointerGrabbed = grab && grab->status == XCB_GRAB_STATUS_SUCCESS;
+      free(grab);
+    }
+    if (!mKeyboardGrabbed) {
+      xcb_grab_keyboard_reply_t* keys = xcb_grab_keyboard_reply(
+          mHost.conn,
+          xcb_grab_keyboard(mHost.conn, 0, mLevels[0]->window, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC,
+                            XCB_GRAB_MODE_ASYNC),
+          nullptr);
+      mKeyboardGrabbed = keys && keys->status == XCB_GRAB_STATUS_SUCCESS;
+      free(keys);
+    }
   }
-  free(xcb_grab_keyboard_reply(mHost.conn,
-                               xcb_grab_keyboard(mHost.conn, 0, mLevels[0]->window, XCB_CURRENT_TIME,
-                                                 XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
-                               nullptr));
   xcb_flush(mHost.conn);
 
   const int fd = xcb_get_file_descriptor(mHost.conn);
@@ -358,9 +366,13 @@ void MenuSession::Choose(size_t level, int item) {
 }
 
 void MenuSession::Handle(xcb_generic_event_t* event) {
+  // While a grab holds, its events come to the top menu; others on our connection (the editor's)
+  // were queued before the menu opened and are not meant for it. Without the grab (another
+  // client kept it), the editor's events count too. Positions are taken on the root either way.
   const uint8_t type = event->response_type & 0x7f;
-  auto mine = [this](xcb_window_t w) {
-    return std::any_of(mLevels.begin(), mLevels.end(), [w](const std::unique_ptr<Level>& l) { return l->window == w; });
+  auto ours = [this](xcb_window_t w, bool grabbed) {
+    return !grabbed || std::any_of(mLevels.begin(), mLevels.end(),
+                                   [w](const std::unique_ptr<Level>& l) { return l->window == w; });
   };
   switch (type) {
     case XCB_EXPOSE: {
@@ -375,13 +387,13 @@ void MenuSession::Handle(xcb_generic_event_t* event) {
     }
     case XCB_MOTION_NOTIFY: {
       auto* e = reinterpret_cast<xcb_motion_notify_event_t*>(event);
-      if (!mine(e->event)) break;
+      if (!ours(e->event, mPointerGrabbed)) break;
       OnMotion(e->root_x, e->root_y);
       return;
     }
     case XCB_BUTTON_PRESS: {
       auto* e = reinterpret_cast<xcb_button_press_event_t*>(event);
-      if (!mine(e->event)) break;
+      if (!ours(e->event, mPointerGrabbed)) break;
       if (e->detail >= 4 && e->detail <= 7) return;  // the wheel neither chooses nor dismisses
       size_t level = 0;
       int item = -1;
@@ -395,7 +407,7 @@ void MenuSession::Handle(xcb_generic_event_t* event) {
     }
     case XCB_BUTTON_RELEASE: {
       auto* e = reinterpret_cast<xcb_button_release_event_t*>(event);
-      if (!mine(e->event)) break;
+      if (!ours(e->event, mPointerGrabbed)) break;
       if (e->detail >= 4 && e->detail <= 7) return;
       size_t level = 0;
       int item = -1;
@@ -404,7 +416,7 @@ void MenuSession::Handle(xcb_generic_event_t* event) {
     }
     case XCB_KEY_PRESS: {
       auto* e = reinterpret_cast<xcb_key_press_event_t*>(event);
-      if (!mine(e->event)) break;
+      if (!ours(e->event, mKeyboardGrabbed)) break;
       const uint32_t sym = mHost.keymap ? mHost.keymap->Keysym(e->detail, false) : 0;
       Level& l = *mLevels.back();
       const size_t deepest = mLevels.size() - 1;

@@ -79,15 +79,21 @@ class X11Layer : public ::testing::Test {
       HostDisplay own;  // the player's own connection, as another client
       user(own);
       // A failed step must not leave the menu (and this test) waiting forever.
-      for (int i = 0; i < 4 && !own.MenuWindows().empty(); ++i) own.Type(xk::kEscape);
+      for (int i = 0; i < 4 && !own.WaitForMenus(0).empty(); ++i) own.Type(xk::kEscape);
     });
     PopupMenu* chosen = g->ShowPopupMenu(menu, rect);
     player.join();
     return chosen;
   }
-  static int ItemCentreY(const HostDisplay::Shown& m, int k, int n) {
-    const int itemH = (m.h - 2 * kMenuPadding) / n;
-    return m.y + kMenuPadding + itemH * k + itemH / 2;
+
+  // The middle row of item k of menu as shown in m, separators counted at their own height.
+  static int ItemY(const HostDisplay::Shown& m, const PopupMenu& menu, int k) {
+    int separators = 0;
+    for (int j = 0; j < menu.NItems(); ++j) separators += (menu.Item(j)->flags & kPopupItemSeparator) != 0;
+    const int itemH = (m.h - 2 * kMenuPadding - separators * kMenuSeparatorHeight) / (menu.NItems() - separators);
+    int y = m.y + kMenuPadding;
+    for (int j = 0; j < k; ++j) y += (menu.Item(j)->flags & kPopupItemSeparator) ? kMenuSeparatorHeight : itemH;
+    return y + itemH / 2;
   }
 
   static constexpr int kLeft = 40, kTop = 30;
@@ -157,8 +163,8 @@ TEST_F(X11Layer, PopupMenuChoosesWithPointerAndKeysCascadesAndDismisses) {
     EXPECT_EQ(shown[0].y, kTop + anchor.bottom);
     // The greyed item takes no click; the twelfth does.
     const int x = shown[0].x + 30;
-    user.Click(x, ItemCentreY(shown[0], 4, n));
-    user.Click(x, ItemCentreY(shown[0], 11, n));
+    user.Click(x, ItemY(shown[0], menu, 4));
+    user.Click(x, ItemY(shown[0], menu, 11));
   });
   ASSERT_EQ(got, &menu);
   EXPECT_EQ(menu.Chosen(), 11);
@@ -168,13 +174,13 @@ TEST_F(X11Layer, PopupMenuChoosesWithPointerAndKeysCascadesAndDismisses) {
   got = WithMenu(&menu, anchor, [&](HostDisplay& user) {
     const auto top = user.WaitForMenuReady(1);
     ASSERT_EQ(top.size(), 1u);
-    user.Move(top[0].x + 30, ItemCentreY(top[0], n - 1, n));
+    user.Move(top[0].x + 30, ItemY(top[0], menu, n - 1));
     user.Sync();
     const auto both = user.WaitForMenus(2);
     ASSERT_EQ(both.size(), 2u);
     EXPECT_GE(both[1].x, both[0].x + both[0].w - 2);
     user.Move(both[1].x + 30, both[1].y + both[1].h / 2);  // across, then onto "Gale"
-    user.Click(both[1].x + 30, ItemCentreY(both[1], 1, 3));
+    user.Click(both[1].x + 30, MenuItemY(both[1], 1, 3));
   });
   EXPECT_EQ(got, &sub);
   EXPECT_EQ(sub.Chosen(), 1);

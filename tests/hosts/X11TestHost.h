@@ -4,6 +4,7 @@
 #pragma once
 
 #include "gui/IGraphics.h"
+#include "gui/PopupMenuWindowLinux.h"
 #include "raster/LICE_SysBitmap.h"
 
 #include <gtest/gtest.h>
@@ -280,6 +281,30 @@ struct HostDisplay {
     return found;
   }
 };
+
+// The middle row of item k of a shown menu whose n items are all of one height (no separators).
+inline int MenuItemY(const HostDisplay::Shown& m, int k, int n) {
+  const int itemH = (m.h - 2 * kMenuPadding) / n;
+  return m.y + kMenuPadding + itemH * k + itemH / 2;
+}
+
+// The user's part of choosing from a preset menu: a click at (x, y) opens it; hovering item
+// `heading` of its `n` items opens a sub-menu of `subN` items, whose item `k` is clicked.
+// Returns the top menu as shown (w == 0 when it never showed).
+inline HostDisplay::Shown ChooseInSubMenu(HostDisplay& user, int x, int y, int heading, int n, int k, int subN) {
+  user.Click(x, y);
+  const auto main = user.WaitForMenuReady(1);
+  if (main.size() != 1) return HostDisplay::Shown{0, 0, 0, 0, 0};
+  user.Move(main[0].x + 20, MenuItemY(main[0], heading, n));
+  user.Sync();
+  const auto both = user.WaitForMenus(2);
+  if (both.size() == 2) {
+    user.Move(both[1].x + 20, MenuItemY(both[1], 0, subN));  // across to the sub-menu first
+    user.Click(both[1].x + 20, MenuItemY(both[1], k, subN));
+  }
+  for (int i = 0; i < 4 && !user.WaitForMenus(0).empty(); ++i) user.Type(0xff1b);  // never leave it open
+  return main[0];
+}
 
 // The same editor drawn offscreen in this process, full size.
 inline std::vector<uint32_t> Snapshot(IGraphics* g) {

@@ -15,7 +15,6 @@
 #include "instrument/Sylvane.h"
 #include "raster/LICE_SysBitmap.h"
 
-#include "gui/PopupMenuWindowLinux.h"
 #include "pluginterfaces/gui/iplugview.h"
 
 #include <gtest/gtest.h>
@@ -297,21 +296,10 @@ TEST(Vst3EditorX11, ThePresetMenuOpensOnARealClickAndTheChosenPresetLoads) {
   // holds the UI thread (the host's loop) until then, so the user acts from another thread.
   std::thread user([&] {
     HostDisplay own;
-    own.Click(left + (selector.left + selector.right) / 2, top + (selector.top + selector.bottom) / 2);
-    const auto main = own.WaitForMenuReady(1);
-    ASSERT_EQ(main.size(), 1u);
-    EXPECT_EQ(main[0].x, left + selector.left);
-    EXPECT_EQ(main[0].y, top + selector.bottom);
-    auto centreY = [](const HostDisplay::Shown& m, int k, int n) {
-      const int itemH = (m.h - 2 * kMenuPadding) / n;
-      return m.y + kMenuPadding + itemH * k + itemH / 2;
-    };
-    own.Move(main[0].x + 20, centreY(main[0], 2, 7));
-    own.Sync();
-    const auto both = own.WaitForMenus(2);
-    ASSERT_EQ(both.size(), 2u);
-    own.Move(both[1].x + 20, centreY(both[1], 0, 5));
-    own.Click(both[1].x + 20, centreY(both[1], 4, 5));
+    const auto main = ChooseInSubMenu(own, left + (selector.left + selector.right) / 2,
+                                      top + (selector.top + selector.bottom) / 2, 2, 7, 4, 5);
+    EXPECT_EQ(main.x, left + selector.left);  // below the preset name
+    EXPECT_EQ(main.y, top + selector.bottom);
   });
   const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (std::chrono::steady_clock::now() < giveUp &&
