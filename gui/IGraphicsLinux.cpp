@@ -291,16 +291,13 @@ bool IGraphicsLinux::ServeQueuedWhileModal() {
 int IGraphicsLinux::MapKeysym(uint32_t keysym) noexcept {
   switch (keysym) {
     case 0x20: return kKeySpace;
-    case 0xff52: return kKeyUpArrow;
-    case 0xff54: return kKeyDownArrow;
-    case 0xff51: return kKeyLeftArrow;
-    case 0xff53: return kKeyRightArrow;
+    case xk::kUp: return kKeyUpArrow;
+    case xk::kDown: return kKeyDownArrow;
+    case xk::kLeft: return kKeyLeftArrow;
+    case xk::kRight: return kKeyRightArrow;
     default: break;
   }
-  if (keysym >= '0' && keysym <= '9') return 5 + static_cast<int>(keysym - '0');
-  if (keysym >= 'A' && keysym <= 'Z') return 15 + static_cast<int>(keysym - 'A');
-  if (keysym >= 'a' && keysym <= 'z') return 15 + static_cast<int>(keysym - 'a');
-  return -1;
+  return keysym < 0x80 ? KeyCodeForCharacter(static_cast<int>(keysym)) : -1;  // Latin keysyms are ASCII
 }
 
 int IGraphicsLinux::WheelSteps(int button) noexcept { return button == 4 ? 1 : button == 5 ? -1 : 0; }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "gui/IGraphics.h"
+#include "gui/IPopupMenu_PresetSelector.h"
 #include "gui/PopupMenuWindowLinux.h"
 #include "raster/LICE_SysBitmap.h"
 
@@ -286,6 +287,14 @@ struct HostDisplay {
 inline int MenuItemY(const HostDisplay::Shown& m, int k, int n) {
   const int itemH = (m.h - 2 * kMenuPadding) / n;
   return m.y + kMenuPadding + itemH * k + itemH / 2;
+}
+
+// The rectangle of the editor's preset selector (empty when it has none).
+inline GuiRect PresetSelectorRect(IGraphics* g) {
+  for (int i = 0; i < g->NControls(); ++i) {
+    if (dynamic_cast<IPopupMenu_PresetSelector*>(g->GetControl(i))) return g->GetControl(i)->Rect();
+  }
+  return GuiRect{};
 }
 
 // The user's part of choosing from a preset menu: a click at (x, y) opens it; hovering item

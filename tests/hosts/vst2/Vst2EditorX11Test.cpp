@@ -3,7 +3,6 @@
 // through XTest. The reference is the small editor drawn offscreen in this process.
 #include "engine/KernelParams.h"
 #include "gui/IKnobMultiControl.h"
-#include "gui/IPopupMenu_PresetSelector.h"
 #include "hosts/vst2/VstAbi.h"
 #include "instrument/PresetFile.h"
 #include "instrument/PresetLibrary.h"
@@ -130,12 +129,7 @@ TEST(Vst2EditorX11, ThePresetMenuChosenWithRealClicksLoadsTheUserPreset) {
 
   Sylvane::InstanceInfo info;
   Sylvane reference(info);
-  GuiRect selector;
-  for (int i = 0; i < reference.Graphics()->NControls(); ++i) {
-    if (dynamic_cast<IPopupMenu_PresetSelector*>(reference.Graphics()->GetControl(i))) {
-      selector = reference.Graphics()->GetControl(i)->Rect();
-    }
-  }
+  const GuiRect selector = PresetSelectorRect(reference.Graphics());
   ASSERT_FALSE(selector.Empty());
   // "User > User Bank D" is the last of seven entries; its 25th entry is preset 100.
   std::thread user([&] {

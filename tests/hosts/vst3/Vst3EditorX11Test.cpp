@@ -7,7 +7,6 @@
 #include "gui/IControl.h"
 #include "gui/IGraphics.h"
 #include "gui/IKnobMultiControl.h"
-#include "gui/IPopupMenu_PresetSelector.h"
 #include "engine/KernelParams.h"
 #include "instrument/PresetFile.h"
 #include "instrument/PresetLibrary.h"
@@ -284,12 +283,7 @@ TEST(Vst3EditorX11, ThePresetMenuOpensOnARealClickAndTheChosenPresetLoads) {
   Sylvane reference{IPlugVST3::InstanceInfo{}};
   HostApplication* refHost = new HostApplication("reference");
   ASSERT_EQ(reference.initialize(refHost->Context()), kResultOk);
-  GuiRect selector;
-  for (int i = 0; i < reference.Graphics()->NControls(); ++i) {
-    if (dynamic_cast<IPopupMenu_PresetSelector*>(reference.Graphics()->GetControl(i))) {
-      selector = reference.Graphics()->GetControl(i)->Rect();
-    }
-  }
+  const GuiRect selector = PresetSelectorRect(reference.Graphics());
   ASSERT_FALSE(selector.Empty());
 
   // The user clicks the preset name, then "Factory > SFX", then "SFX - The Blizzard". The menu
