@@ -31,7 +31,7 @@ class IGraphicsLinux : public IGraphics {
   ~IGraphicsLinux() override;
 
   // The redraw period of the host's timer, in milliseconds (40 at 25 frames per second).
-  int TimerPeriodMs() const noexcept { return 1000 / FrameRate(); }
+  int TimerPeriodMs() const noexcept { return EditorTimerPeriodMs(FrameRate()); }
   // The X connection's file descriptor while the window is open, else -1.
   int ConnectionFd() const noexcept;
   // Serves every queued X event of the editor window without waiting. Returns false when the
@@ -87,11 +87,10 @@ class IGraphicsLinux : public IGraphics {
   // or connection is gone.
   bool ServeQueuedWhileModal();
   void CloseTextEntry(bool apply);
-  // Ends a modal operation: false when the owner went away during it (touch nothing then).
-  bool FinishModal(const ModalScope& scope);
   // The dialog program to use ("" when neither zenity nor kdialog is on PATH).
   std::string DialogProgram(bool* isZenity) const;
-  // Runs a dialog program, serving our window while it runs.
+  // Runs a dialog program, serving our window while it runs; trailing line breaks are cut from
+  // its output. False when the instance went away meanwhile (touch nothing then).
   bool RunDialog(const std::vector<std::string>& argv, std::string* out, int* exitCode);
 
   std::shared_ptr<X> mX;  // a modal loop holds a second reference while it runs
