@@ -189,6 +189,7 @@ void IGraphicsLinux::CloseEditorWindow() {
     mCloseDuringModal = true;
     return;
   }
+  EndOpenGesture();  // closed between a press and its release
   CloseTextEntry(false);
   mX.reset();
   mCloseDuringModal = false;
