@@ -476,10 +476,11 @@ bool IGraphicsLinux::RunDialog(const std::vector<std::string>& argv, std::string
   ProgramResult result;
   {
     ModalScope scope(mModal);
-    result = RunProgram(argv, [this, &scope]() {
+    result = RunProgram(argv, [this, &scope, &hold]() {
       if (!scope.Alive()) return false;
       ServeQueuedWhileModal();
-      return !mCloseDuringModal;  // the editor is closing: its dialog goes with it
+      // The editor closing, or its window gone under us: the dialog goes with it.
+      return !mCloseDuringModal && !(hold && !hold->Usable());
     });
     if (!scope.Alive()) return false;
   }

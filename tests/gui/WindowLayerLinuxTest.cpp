@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
@@ -330,11 +331,12 @@ class FakePrograms {
   }
   // A program that writes each argument on a line of name.args, prints `out` and exits with code.
   // It takes a moment, as a person would, while the editor's window keeps being served.
-  void Add(const std::string& name, const std::string& out, int code) {
+  void Add(const std::string& name, const std::string& out, int code, int tenths = 1) {
     const std::string path = mDir + "/" + name;
     std::ofstream(path + ".out") << out << "\n";
     std::ofstream(path) << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" << path
-                        << ".args'\n/bin/sleep 0.1\n/bin/cat '" << path << ".out'\nexit " << code << "\n";
+                        << ".args'\ni=0\nwhile [ $i -lt " << tenths << " ]; do /bin/sleep 0.1; i=$((i+1)); done\n/bin/cat '"
+                        << path << ".out'\nexit " << code << "\n";
     chmod(path.c_str(), 0755);
   }
   std::vector<std::string> Args(const std::string& name) const {
@@ -393,6 +395,22 @@ TEST_F(X11Layer, FileDialogsRunTheDesktopProgramWithoutAShellOrSayThatThereIsNon
     for (const std::string& a : c.args) EXPECT_TRUE(Has(args, a)) << c.program << " lacks " << a;
     EXPECT_EQ(Has(args, "--save") || Has(args, "--getsavefilename"), c.action == 1) << c.program;
   }
+
+  // The host destroys its window while the user still looks at the dialog: the dialog ends.
+  fake.Add("kdialog", "/late/choice", 0, 300);
+  std::thread host([this] {
+    usleep(300000);
+    HostDisplay other;
+    xcb_destroy_window(other.conn, top);
+    other.Sync();
+  });
+  const auto start = std::chrono::steady_clock::now();
+  file = "x";
+  g->AskForFile(file, 0, folder, "sylvanepreset");
+  host.join();
+  EXPECT_EQ(file, "");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  top = this->host.TopLevel(0, 0, 10, 10);  // for TearDown
 }
 
 TEST_F(X11Layer, MessagesColoursAndWebAddressesGoThroughTheDesktopsPrograms) {
