@@ -12,6 +12,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 
 if [[ ${1:-} == --install ]]; then
   shift
+  apt-get update
   DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends \
     ardour xvfb openbox xdotool x11-utils imagemagick
 fi
@@ -55,7 +56,9 @@ cat > "$XDG_CONFIG_HOME/ardour7/config" <<'XML'
 </Ardour>
 XML
 
-# Index the bundle as Ardour's own scan does at start-up, so the session script finds it.
+# Index the bundle as Ardour's plug-in manager does, so the session script finds it. Ardour takes
+# an index written in the same second as the module as stale, hence the pause.
+sleep 1
 LD_LIBRARY_PATH=/usr/lib/ardour7 /usr/lib/ardour7/ardour-vst3-scanner -q "$HOME/.vst3/Sylvane.vst3"
 
 session="$work/session"
@@ -87,7 +90,8 @@ exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
+DISPLAY=":$(head -n1 "$work/display")"
+export DISPLAY
 openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
 ardour -n -a "$session/sylvane.ardour" >"$work/ardour.log" 2>&1 &
