@@ -1,5 +1,6 @@
 #include "gui/EditorWindowCore.h"
 
+#include "core/IPlugBase.h"
 #include "core/PlugParam.h"
 #include "gui/IControl.h"
 #include "gui/IGraphics.h"
@@ -113,6 +114,9 @@ void TextEntrySession::End() noexcept {
 RedrawStep EditorTimerStep(IGraphics& graphics, TextEntrySession& entry, bool windowOpen) {
   RedrawStep step;
   if (!windowOpen) return step;
+  // Values the plug-in changed on another thread (a loaded preset) reach the host from here: the
+  // UI thread is the only one that may call it.
+  if (IPlugBase* plug = graphics.Plug()) plug->TellHostIfViewStale();
   if (entry.IsOpen() && entry.State() != kEntryIdle) {
     if (entry.State() == kEntryCancel) {
       step.action = RedrawStep::kDropEntry;
