@@ -123,10 +123,10 @@ TEST(Vst3Adapter, APresetLoadReachesTheHostOnceAtTheNextEditorTick) {
   in.plug->SelectLibraryPreset(2);
   in.plug->WaitForPresetFiles();
   EXPECT_EQ(restarts(), 0);  // applied, but the worker never calls the host
-  editor->RedrawCycle();
+  EXPECT_FALSE(editor->RedrawCycle());  // telling the host is all this tick does
   EXPECT_EQ(restarts(), 1);
   EXPECT_EQ(in.plug->getParamNormalized(kAmpWindLevel), 0.75);
-  editor->RedrawCycle();
+  EXPECT_TRUE(editor->RedrawCycle());  // the knob the preset moved
   EXPECT_EQ(restarts(), 1);
 
   in.plug->SelectLibraryPreset(3);
