@@ -504,13 +504,15 @@ struct Filters {
   }
 };
 
-// Both delay lines, short in lane 0 and long in lane 1, which are written together and so share
-// their positions. Reads at the block's clamped delays, then writes, as ReadDelayLine and
-// WriteDelayLine do for a line written since its reset.
+// Both delay lines, which are written together and so share their positions, stepped a chunk at
+// a time as ReadDelayLine and WriteDelayLine do for a line written since its reset. The chunk's
+// writes go in first: a read reaches no further forward than the sample before its own (at a
+// delay of exactly 1 it also touches its own slot, but with weight 0), and no further back than
+// kDelayLineMaxDelay + 1 samples, which the chunk's writes do not reach.
 struct DelayPair {
   double* shortStorage;
   double* longStorage;
-  __m128d delay;
+  double shortDelay, longDelay;
   int32_t at, mask, size;
 
   // Whether the pair can step this block: storage on both lines, both written since their reset
@@ -519,8 +521,8 @@ struct DelayPair {
     const DelayLine& a = k.shortDelay;
     const DelayLine& b = k.longDelay;
     return a.storage != nullptr && b.storage != nullptr && a.readIndex != a.writeIndex &&
-           a.readIndex == b.readIndex && a.writeIndex == b.writeIndex && a.size == b.size &&
-           a.maxDelay == b.maxDelay;
+           a.readIndex == b.readIndex && a.writeIndex == b.writeIndex && a.size == kDelayLineSize &&
+           b.size == kDelayLineSize && a.maxDelay == b.maxDelay && a.maxDelay <= kDelayLineMaxDelay;
   }
   static double ClampDelay(double d, double hi) noexcept {
     if (d < 1.0) return 1.0;
@@ -530,7 +532,8 @@ struct DelayPair {
   DelayPair(const SynthKernel& k, const BlockSettings& b) noexcept
       : shortStorage(k.shortDelay.storage),
         longStorage(k.longDelay.storage),
-        delay(_mm_set_pd(ClampDelay(b.longDelay, k.longDelay.maxDelay), ClampDelay(b.shortDelay, k.shortDelay.maxDelay))),
+        shortDelay(ClampDelay(b.shortDelay, k.shortDelay.maxDelay)),
+        longDelay(ClampDelay(b.longDelay, k.longDelay.maxDelay)),
         at(k.shortDelay.readIndex),
         mask(k.shortDelay.wrapMask),
         size(k.shortDelay.size) {}
@@ -538,22 +541,60 @@ struct DelayPair {
     k.shortDelay.writeIndex = k.longDelay.writeIndex = (at - 1) & mask;
     k.shortDelay.readIndex = k.longDelay.readIndex = at;
   }
-  inline void Step(double s, double* out1, double* out2) noexcept {
-    const __m128d r = _mm_sub_pd(_mm_set1_pd(static_cast<double>(size + at)), delay);
-    const __m128i j = _mm_cvttpd_epi32(r);
-    const __m128d a = _mm_sub_pd(r, _mm_cvtepi32_pd(j));
-    const int32_t j0 = _mm_cvtsi128_si32(j);
-    const int32_t j1 = _mm_cvtsi128_si32(_mm_shuffle_epi32(j, 1));
-    const __m128d x1 = _mm_loadh_pd(_mm_load_sd(shortStorage + (j0 & mask)), longStorage + (j1 & mask));
-    const __m128d x2 = _mm_loadh_pd(_mm_load_sd(shortStorage + ((j0 + 1) & mask)), longStorage + ((j1 + 1) & mask));
-    const __m128d out = _mm_add_pd(x1, _mm_mul_pd(_mm_sub_pd(x2, x1), a));
-    shortStorage[at] = s;
-    longStorage[at] = s;
-    at = (at + 1) & mask;
-    _mm_store_sd(out1, out);
-    _mm_storeh_pd(out2, out);
+
+  void Step(const double* mix, double* out1, double* out2, int m) noexcept {
+    for (int i = 0; i < m;) {
+      const int32_t pos = (at + i) & mask;
+      const int run = m - i < size - pos ? m - i : size - pos;
+      std::memcpy(shortStorage + pos, mix + i, sizeof(double) * static_cast<size_t>(run));
+      std::memcpy(longStorage + pos, mix + i, sizeof(double) * static_cast<size_t>(run));
+      i += run;
+    }
+    Read(shortStorage, shortDelay, out1, m);
+    Read(longStorage, longDelay, out2, m);
+    at = (at + m) & mask;
+  }
+
+  // Sample i reads r = (size + position) - delay, that is the taps floor(-delay) and one after
+  // behind its position, weighted by r minus the first tap's index: ReadDelayLine's figures.
+  void Read(const double* storage, double delay, double* out, int m) const noexcept {
+    const double behind = std::floor(-delay);
+    const int32_t offset = static_cast<int32_t>(behind);
+    const __m128d d = _mm_set1_pd(delay), back = _mm_set1_pd(behind);
+    for (int i = 0; i < m;) {
+      const int32_t pos = (at + i) & mask;
+      const int32_t tap = (pos + offset) & mask;
+      int run = m - i;
+      if (run > size - pos) run = size - pos;
+      if (run > size - 1 - tap) run = size - 1 - tap;
+      if (run <= 0) {  // the two taps straddle the wrap
+        const double r = static_cast<double>(size + pos) - delay;
+        const double a = r - (static_cast<double>(size + pos) + behind);
+        out[i] = storage[tap] + (storage[0] - storage[tap]) * a;
+        ++i;
+        continue;
+      }
+      const double* x = storage + tap;
+      __m128d index = _mm_set_pd(static_cast<double>(size + pos + 1), static_cast<double>(size + pos));
+      int j = 0;
+      for (; j + 1 < run; j += 2) {
+        const __m128d a = _mm_sub_pd(_mm_sub_pd(index, d), _mm_add_pd(index, back));
+        const __m128d x1 = _mm_loadu_pd(x + j);
+        const __m128d x2 = _mm_loadu_pd(x + j + 1);
+        _mm_storeu_pd(out + i + j, _mm_add_pd(x1, _mm_mul_pd(_mm_sub_pd(x2, x1), a)));
+        index = _mm_add_pd(index, _mm_set1_pd(2.0));
+      }
+      if (j < run) {
+        const double n = Lane0(index);
+        const double a = (n - delay) - (n + behind);
+        out[i + j] = x[j] + (x[j + 1] - x[j]) * a;
+        ++j;
+      }
+      i += run;
+    }
   }
 };
+static_assert(kChunk < kDelayLineSize - kDelayLineMaxDelay - 1, "a chunk's writes must not reach its oldest reads");
 
 // The fused loops below work on local copies of the states, which the compiler can keep in
 // registers: stores to the signal arrays cannot then be taken to change them.
@@ -586,21 +627,11 @@ void ModulatorsAndFilters(Modulators& modulators, ChunkSignals& c, int m, Filter
   }
 }
 
-// Chunk t's cascade together with chunk t - 1's delay reads and writes (pm = 0: no delays).
-void CascadeAndDelays(Cascade& cascade, ChunkSignals& c, int m, DelayPair& delays, const double* mix, double* out1,
-                      double* out2, int pm) noexcept {
+// The one-pole cascade of a chunk, its states kept in registers.
+void CascadePass(Cascade& cascade, ChunkSignals& c, int m) noexcept {
   Cascade cas = cascade;
-  DelayPair pair = delays;
-  const int both = m < pm ? m : pm;
-  int i = 0;
-  for (; i < both; ++i) {
-    cas.Step(c, i);
-    pair.Step(mix[i], out1 + i, out2 + i);
-  }
-  for (int j = i; j < m; ++j) cas.Step(c, j);
-  for (int j = i; j < pm; ++j) pair.Step(mix[j], out1 + j, out2 + j);
+  for (int i = 0; i < m; ++i) cas.Step(c, i);
   cascade = cas;
-  delays.at = pair.at;
 }
 
 void ClearSignalState(SynthKernel& k) noexcept {
@@ -737,13 +768,15 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
     if (previousCount != even) p.foliage[previousCount] = p.wind[previousCount] = 0.0;
     MixPass(b, p, even);
   };
-  auto delaysOfPrevious = [&](int count) {
-    // Stepped when possible; the general path otherwise (count is then 0 in the loop).
-    if (!steppedDelays && previous != nullptr) {
-      DelayPass(k.shortDelay, b.shortDelay, previous->mix, outputs[0] + previousStart, previousCount);
-      DelayPass(k.longDelay, b.longDelay, previous->mix, outputs[1] + previousStart, previousCount);
+  auto delaysOfPrevious = [&]() {
+    double* out1 = outputs[0] + previousStart;
+    double* out2 = outputs[1] + previousStart;
+    if (steppedDelays) {
+      delays.Step(previous->mix, out1, out2, previousCount);
+    } else {
+      DelayPass(k.shortDelay, b.shortDelay, previous->mix, out1, previousCount);
+      DelayPass(k.longDelay, b.longDelay, previous->mix, out2, previousCount);
     }
-    return steppedDelays ? count : 0;
   };
   for (int32_t start = 0; start < n; start += kChunk) {
     ChunkSignals& c = chunks[(start / kChunk) & 1];
@@ -762,15 +795,11 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
     for (int i = 0; i < even; i += 2)
       _mm_store_pd(c.noiseCoef + i,
                    ClampPd(_mm_load_pd(c.noiseCoef + i), _mm_set1_pd(0.00001), _mm_set1_pd(0.99999)));
-    int delayCount = 0;
+    CascadePass(cascade, c, m);
     if (previous != nullptr) {
       finishPrevious();
-      delayCount = delaysOfPrevious(previousCount);
+      delaysOfPrevious();
     }
-    double* out1 = outputs[0] + previousStart;
-    double* out2 = outputs[1] + previousStart;
-    const double* mix = previous != nullptr ? previous->mix : nullptr;
-    CascadeAndDelays(cascade, c, m, delays, mix, out1, out2, delayCount);
     if (m != even) c.shaped[m] = 0.0;
     WindCoefficientPass(b, c, even);
     previous = &c;
@@ -779,9 +808,7 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
   }
   ModulatorsAndFilters(modulators, *previous, 0, filters, previous, previousCount);
   finishPrevious();
-  const int delayCount = delaysOfPrevious(previousCount);
-  CascadeAndDelays(cascade, *previous, 0, delays, previous->mix, outputs[0] + previousStart,
-                   outputs[1] + previousStart, delayCount);
+  delaysOfPrevious();
   modulators.Store(k);
   cascade.Store(k);
   filters.Store(k);
