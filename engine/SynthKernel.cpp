@@ -114,10 +114,7 @@ struct alignas(16) ChunkSignals {
   double noiseCoef[kChunk]; // cutoff H, then the clamped one-pole coefficient
   double shaped[kChunk];    // V
   double windCoef[kChunk];  // wind corner argument, then f_z
-  double damping[kChunk];   // q of the first wind filter
-  // Per sample, the filter coefficients as lane pairs (foliage, wind): f and f + q of the first
-  // and of the second filter of each pair.
-  alignas(16) double filterCoef[8 * kChunk];
+  double damping[kChunk];   // q of the first wind filter, then f_z + q
   double gain[kChunk];      // speed gain
   double foliage[kChunk];   // X
   double wind[kChunk];      // W
@@ -337,21 +334,10 @@ void WindCoefficientPass(const BlockSettings& b, ChunkSignals& c, int even) noex
   }
   SinePass(c.windCoef, kPi, b, even);
   const __m128d maxCoef = _mm_set1_pd(kWindCoefficientMax);
-  const __m128d f5000 = _mm_set1_pd(b.f5000), f700 = _mm_set1_pd(b.f700);
-  const __m128d fq5000 = _mm_set1_pd(b.f5000 + 0.25), fq700 = _mm_set1_pd(b.f700 + 2.0);
   for (int i = 0; i < even; i += 2) {
     const __m128d f = ClampPd(_mm_mul_pd(_mm_set1_pd(2.0), _mm_load_pd(c.windCoef + i)), zero, maxCoef);
-    const __m128d fq1 = _mm_add_pd(f, _mm_load_pd(c.damping + i));
-    const __m128d fq2 = _mm_add_pd(f, _mm_set1_pd(0.5));
-    double* out = c.filterCoef + 8 * i;
-    _mm_store_pd(out, _mm_unpacklo_pd(f5000, f));
-    _mm_store_pd(out + 2, _mm_unpacklo_pd(fq5000, fq1));
-    _mm_store_pd(out + 4, _mm_unpacklo_pd(f700, f));
-    _mm_store_pd(out + 6, _mm_unpacklo_pd(fq700, fq2));
-    _mm_store_pd(out + 8, _mm_unpackhi_pd(f5000, f));
-    _mm_store_pd(out + 10, _mm_unpackhi_pd(fq5000, fq1));
-    _mm_store_pd(out + 12, _mm_unpackhi_pd(f700, f));
-    _mm_store_pd(out + 14, _mm_unpackhi_pd(fq700, fq2));
+    _mm_store_pd(c.windCoef + i, f);
+    _mm_store_pd(c.damping + i, _mm_add_pd(f, _mm_load_pd(c.damping + i)));
   }
 }
 
@@ -486,13 +472,20 @@ struct Filters {
     k.foliageHigh700 = SvfState{Lane0(lowB), Lane0(bandB)};
     k.windHigh2 = SvfState{Lane1(lowB), Lane1(bandB)};
   }
+  // Lane 0 of each coefficient pair is the foliage filter's constant, lane 1 the wind filter's.
+  __m128d fA, fqA, fB, dampB;
+  void SetCoefficients(const BlockSettings& b) noexcept {
+    fA = _mm_set1_pd(b.f5000);
+    fqA = _mm_set1_pd(b.f5000 + 0.25);
+    fB = _mm_set1_pd(b.f700);
+    dampB = _mm_set_pd(0.5, 2.0);
+  }
   inline void Step(ChunkSignals& c, int i) noexcept {
     const __m128d x = _mm_set1_pd(c.shaped[i]);
-    const double* coef = c.filterCoef + 8 * i;
-    const __m128d fA = _mm_load_pd(coef);
-    const __m128d fqA = _mm_load_pd(coef + 2);
-    const __m128d fB = _mm_load_pd(coef + 4);
-    const __m128d fqB = _mm_load_pd(coef + 6);
+    const __m128d fA = _mm_loadh_pd(this->fA, c.windCoef + i);
+    const __m128d fqA = _mm_loadh_pd(this->fqA, c.damping + i);
+    const __m128d fB = _mm_loadh_pd(this->fB, c.windCoef + i);
+    const __m128d fqB = _mm_add_pd(fB, dampB);
     const __m128d highA = _mm_sub_pd(_mm_sub_pd(x, lowA), _mm_mul_pd(fqA, bandA));
     lowA = _mm_add_pd(lowA, _mm_mul_pd(fA, bandA));
     bandA = _mm_add_pd(bandA, _mm_mul_pd(fA, highA));
@@ -752,6 +745,7 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
   Modulators modulators(k, b);
   Cascade cascade(k);
   Filters filters(k);
+  filters.SetCoefficients(b);
   // The plain delay step needs storage and a line written since its reset; the first block
   // after a reset takes the general path.
   const bool steppedDelays = DelayPair::Usable(k);
