@@ -589,42 +589,73 @@ struct DelayPair {
 };
 static_assert(kChunk < kDelayLineSize - kDelayLineMaxDelay - 1, "a chunk's writes must not reach its oldest reads");
 
-// The fused loops below work on local copies of the states, which the compiler can keep in
-// registers: stores to the signal arrays cannot then be taken to change them.
+// The three stages that carry state from sample to sample, each on its own chunk: the modulators
+// on chunk t, the cascade on chunk t - 1 and the filters on chunk t - 2, so that their three
+// dependency chains advance side by side. A null chunk leaves its stage idle.
+struct Recursions {
+  Modulators& modulators;
+  Cascade& cascade;
+  Filters& filters;
+  ChunkSignals* modChunk;
+  ChunkSignals* cascadeChunk;
+  ChunkSignals* filterChunk;
+  int modCount, cascadeCount, filterCount;
+};
 
-// Chunk t's modulators together with chunk t - 1's filters, so their dependency chains overlap.
+// Samples [from, to) of the stages chosen by the flags. The loop works on local copies of the
+// states, which the compiler can keep in registers: stores to the chunks cannot then be taken to
+// change them.
+template <bool kQuiet, bool kMod, bool kCascade, bool kFilter>
+void RecursionLoop(Recursions& r, int from, int to) noexcept {
+  Modulators mod = r.modulators;
+  Cascade cas = r.cascade;
+  Filters fil = r.filters;
+  for (int i = from; i < to; ++i) {
+    if (kMod) mod.Step<kQuiet>(*r.modChunk, i);
+    if (kCascade) cas.Step(*r.cascadeChunk, i);
+    if (kFilter) fil.Step(*r.filterChunk, i);
+  }
+  if (kMod) r.modulators = mod;
+  if (kCascade) r.cascade = cas;
+  if (kFilter) r.filters = fil;
+}
+
 template <bool kQuiet>
-void ModulatorsAndFiltersLoop(Modulators& modulators, ChunkSignals& c, int m, Filters& filters, ChunkSignals* p,
-                              int pm) noexcept {
-  Modulators mod = modulators;
-  Filters fil = filters;
-  const int both = p == nullptr ? 0 : (m < pm ? m : pm);
-  int i = 0;
-  for (; i < both; ++i) {
-    mod.Step<kQuiet>(c, i);
-    fil.Step(*p, i);
-  }
-  for (int j = i; j < m; ++j) mod.Step<kQuiet>(c, j);
-  if (p != nullptr)
-    for (int j = i; j < pm; ++j) fil.Step(*p, j);
-  modulators = mod;
-  filters = fil;
-}
-
-void ModulatorsAndFilters(Modulators& modulators, ChunkSignals& c, int m, Filters& filters, ChunkSignals* p,
-                          int pm) noexcept {
-  if (modulators.Quiet(m)) {
-    ModulatorsAndFiltersLoop<true>(modulators, c, m, filters, p, pm);
-  } else {
-    ModulatorsAndFiltersLoop<false>(modulators, c, m, filters, p, pm);
+void RecursionSpan(Recursions& r, int stages, int from, int to) noexcept {
+  switch (stages) {
+    case 1: RecursionLoop<kQuiet, true, false, false>(r, from, to); break;
+    case 2: RecursionLoop<kQuiet, false, true, false>(r, from, to); break;
+    case 3: RecursionLoop<kQuiet, true, true, false>(r, from, to); break;
+    case 4: RecursionLoop<kQuiet, false, false, true>(r, from, to); break;
+    case 5: RecursionLoop<kQuiet, true, false, true>(r, from, to); break;
+    case 6: RecursionLoop<kQuiet, false, true, true>(r, from, to); break;
+    case 7: RecursionLoop<kQuiet, true, true, true>(r, from, to); break;
+    default: break;
   }
 }
 
-// The one-pole cascade of a chunk, its states kept in registers.
-void CascadePass(Cascade& cascade, ChunkSignals& c, int m) noexcept {
-  Cascade cas = cascade;
-  for (int i = 0; i < m; ++i) cas.Step(c, i);
-  cascade = cas;
+void RunRecursions(Recursions& r) noexcept {
+  if (r.modChunk == nullptr) r.modCount = 0;
+  if (r.cascadeChunk == nullptr) r.cascadeCount = 0;
+  if (r.filterChunk == nullptr) r.filterCount = 0;
+  const bool quiet = r.modulators.Quiet(r.modCount);
+  for (int done = 0;;) {
+    int stages = 0, to = kChunk + 1;
+    const int counts[3] = {r.modCount, r.cascadeCount, r.filterCount};
+    for (int s = 0; s < 3; ++s) {
+      if (counts[s] > done) {
+        stages |= 1 << s;
+        if (counts[s] < to) to = counts[s];
+      }
+    }
+    if (stages == 0) return;
+    if (quiet) {
+      RecursionSpan<true>(r, stages, done, to);
+    } else {
+      RecursionSpan<false>(r, stages, done, to);
+    }
+    done = to;
+  }
 }
 
 void ClearSignalState(SynthKernel& k) noexcept {
@@ -751,58 +782,54 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
   const bool steppedDelays = DelayPair::Usable(k);
   DelayPair delays(k, b);
 
-  // A two-stage pipeline over the chunks: while chunk t runs its modulators and its cascade, chunk
-  // t - 1 runs its filters and its delays.
-  ChunkSignals chunks[2];
-  ChunkSignals* previous = nullptr;
-  int previousCount = 0, previousStart = 0;
-  auto finishPrevious = [&]() {
-    ChunkSignals& p = *previous;
-    const int even = (previousCount + 1) & ~1;
-    if (previousCount != even) p.foliage[previousCount] = p.wind[previousCount] = 0.0;
-    MixPass(b, p, even);
-  };
-  auto delaysOfPrevious = [&]() {
-    double* out1 = outputs[0] + previousStart;
-    double* out2 = outputs[1] + previousStart;
-    if (steppedDelays) {
-      delays.Step(previous->mix, out1, out2, previousCount);
-    } else {
-      DelayPass(k.shortDelay, b.shortDelay, previous->mix, out1, previousCount);
-      DelayPass(k.longDelay, b.longDelay, previous->mix, out2, previousCount);
-    }
-  };
-  for (int32_t start = 0; start < n; start += kChunk) {
-    ChunkSignals& c = chunks[(start / kChunk) & 1];
-    const int m = n - start < kChunk ? n - start : kChunk;
+  // A three-stage pipeline over the chunks (see Recursions); chunk t's vector passes run between.
+  ChunkSignals chunks[3];
+  const int32_t chunkCount = (n + kChunk - 1) / kChunk;
+  auto chunkAt = [&](int32_t t) { return t >= 0 && t < chunkCount ? &chunks[t % 3] : nullptr; };
+  auto countAt = [&](int32_t t) { return t >= 0 && t < chunkCount ? (n - t * kChunk < kChunk ? n - t * kChunk : kChunk) : 0; };
+  for (int32_t t = 0; t < chunkCount + 2; ++t) {
+    ChunkSignals* c = chunkAt(t);
+    const int m = countAt(t);
     const int even = (m + 1) & ~1;
-    noise.Fill(c.draws, 3 * m);
-    c.draws[3 * m] = 0.0;  // the last pair load reaches one past the draws
-    ModulatorsAndFilters(modulators, c, m, filters, previous, previousCount);
-    EnvelopePass(k, b, c.env, m);
-    if (m != even) {  // a finite pad for the vector passes
-      c.o[m] = 0.0;
-      c.noiseCoef[m] = 400.0;
-      c.env[m] = 0.0;
+    if (c != nullptr) {
+      noise.Fill(c->draws, 3 * m);
+      c->draws[3 * m] = 0.0;  // the last pair load reaches one past the draws
     }
-    SinePass(c.noiseCoef, 2.0 * kPi, b, even);
-    for (int i = 0; i < even; i += 2)
-      _mm_store_pd(c.noiseCoef + i,
-                   ClampPd(_mm_load_pd(c.noiseCoef + i), _mm_set1_pd(0.00001), _mm_set1_pd(0.99999)));
-    CascadePass(cascade, c, m);
-    if (previous != nullptr) {
-      finishPrevious();
-      delaysOfPrevious();
+    Recursions r{modulators, cascade, filters, c, chunkAt(t - 1), chunkAt(t - 2), m, countAt(t - 1), countAt(t - 2)};
+    RunRecursions(r);
+    if (c != nullptr) {
+      EnvelopePass(k, b, c->env, m);
+      if (m != even) {  // a finite pad for the vector passes
+        c->o[m] = 0.0;
+        c->noiseCoef[m] = 400.0;
+        c->env[m] = 0.0;
+      }
+      SinePass(c->noiseCoef, 2.0 * kPi, b, even);
+      for (int i = 0; i < even; i += 2)
+        _mm_store_pd(c->noiseCoef + i,
+                     ClampPd(_mm_load_pd(c->noiseCoef + i), _mm_set1_pd(0.00001), _mm_set1_pd(0.99999)));
     }
-    if (m != even) c.shaped[m] = 0.0;
-    WindCoefficientPass(b, c, even);
-    previous = &c;
-    previousCount = m;
-    previousStart = start;
+    if (ChunkSignals* shaped = chunkAt(t - 1)) {
+      const int sm = countAt(t - 1);
+      const int se = (sm + 1) & ~1;
+      if (sm != se) shaped->shaped[sm] = 0.0;
+      WindCoefficientPass(b, *shaped, se);
+    }
+    if (ChunkSignals* filtered = chunkAt(t - 2)) {
+      const int fm = countAt(t - 2);
+      const int fe = (fm + 1) & ~1;
+      if (fm != fe) filtered->foliage[fm] = filtered->wind[fm] = 0.0;
+      MixPass(b, *filtered, fe);
+      double* out1 = outputs[0] + (t - 2) * kChunk;
+      double* out2 = outputs[1] + (t - 2) * kChunk;
+      if (steppedDelays) {
+        delays.Step(filtered->mix, out1, out2, fm);
+      } else {
+        DelayPass(k.shortDelay, b.shortDelay, filtered->mix, out1, fm);
+        DelayPass(k.longDelay, b.longDelay, filtered->mix, out2, fm);
+      }
+    }
   }
-  ModulatorsAndFilters(modulators, *previous, 0, filters, previous, previousCount);
-  finishPrevious();
-  delaysOfPrevious();
   modulators.Store(k);
   cascade.Store(k);
   filters.Store(k);
