@@ -119,7 +119,9 @@ struct alignas(16) ChunkSignals {
   double foliage[kChunk];   // X
   double wind[kChunk];      // W
   double mix[kChunk];       // s
-  double draws[3 * kChunk + 1]; // noise: wind, foliage and cascade draw of each sample
+  double draws[3 * kChunk + 1]; // noise: wind, foliage and cascade draw of each sample (when latching)
+  double noise[kChunk];         // the cascade's draw of each sample
+  double ou[2 * kChunk];        // the modulator outputs o and u of each sample
 };
 
 // Zero for magnitudes below 2^-1021 (biased exponent 0 or 1).
@@ -291,6 +293,18 @@ void EnvelopePass(SynthKernel& k, const BlockSettings& b, double* env, int m) no
   }
 }
 
+// The wind output o and the noise cutoff H = 400 + 500 clamp(u + (o + energy), 0, 1) of each sample.
+void EnergyPass(const BlockSettings& b, ChunkSignals& c, int even) noexcept {
+  const __m128d energy = _mm_set1_pd(b.energy), zero = _mm_setzero_pd(), one = _mm_set1_pd(1.0);
+  for (int i = 0; i < even; i += 2) {
+    const __m128d first = _mm_load_pd(c.ou + 2 * i), second = _mm_load_pd(c.ou + 2 * i + 2);
+    const __m128d o = _mm_unpacklo_pd(first, second), u = _mm_unpackhi_pd(first, second);
+    _mm_store_pd(c.o + i, o);
+    const __m128d v = ClampPd(_mm_add_pd(u, _mm_add_pd(o, energy)), zero, one);
+    _mm_store_pd(c.noiseCoef + i, _mm_add_pd(_mm_set1_pd(400.0), _mm_mul_pd(_mm_set1_pd(500.0), v)));
+  }
+}
+
 // sin(num * x[i] / sr) in place for an even count.
 void SinePass(double* x, double num, const BlockSettings& b, int even) noexcept {
   if (b.sr == 0.0) {
@@ -374,7 +388,6 @@ inline double Lane1(__m128d x) noexcept { return _mm_cvtsd_f64(_mm_unpackhi_pd(x
 struct Modulators {
   __m128d phase, previous, held, slewed;
   __m128d step, depth, slew;
-  double energy;
 
   Modulators(const SynthKernel& k, const BlockSettings& b) noexcept
       : phase(_mm_set_pd(k.foliageMod.phase, k.windMod.phase)),
@@ -383,8 +396,7 @@ struct Modulators {
         slewed(_mm_set_pd(k.foliageMod.slewed, k.windMod.slewed)),
         step(_mm_set_pd(b.foliageStep, b.windStep)),
         depth(_mm_set_pd(b.foliageDepth, b.windDepth)),
-        slew(_mm_set1_pd(b.slew)),
-        energy(b.energy) {}
+        slew(_mm_set1_pd(b.slew)) {}
 
   void Store(SynthKernel& k) const noexcept {
     k.windMod = RandomModulator{Lane0(phase), Lane0(previous), Lane0(held), Lane0(slewed)};
@@ -405,7 +417,7 @@ struct Modulators {
     return Lane0(previous) == Lane0(phase) && Lane1(previous) == Lane1(phase);
   }
 
-  // Sample i of the chunk: the wind output o and the noise cutoff H.
+  // Sample i of the chunk: the outputs o and u.
   template <bool kQuiet>
   inline void Step(ChunkSignals& c, int i) noexcept {
     phase = _mm_add_pd(phase, step);
@@ -419,11 +431,7 @@ struct Modulators {
     }
     previous = phase;
     slewed = _mm_add_pd(slewed, _mm_mul_pd(_mm_sub_pd(held, slewed), slew));
-    const __m128d ou = _mm_mul_pd(slewed, depth);
-    const double o = Lane0(ou);
-    const double v = Clamp(Lane1(ou) + (o + energy), 0.0, 1.0);
-    c.o[i] = o;
-    c.noiseCoef[i] = 400.0 + 500.0 * v;
+    _mm_store_pd(c.ou + 2 * i, _mm_mul_pd(slewed, depth));
   }
 
   static __m128d Wrap(__m128d x) noexcept {
@@ -448,7 +456,7 @@ struct Cascade {
   // V = y4 * env for sample i.
   inline void Step(ChunkSignals& c, int i) noexcept {
     const double g = c.noiseCoef[i];
-    y1 = y1 + (c.draws[3 * i + 2] - y1) * g;
+    y1 = y1 + (c.noise[i] - y1) * g;
     y2 = y2 + (y1 - y2) * g;
     y3 = y3 + (y2 - y3) * g;
     y4 = y4 + (y3 - y4) * g;
@@ -600,6 +608,7 @@ struct Recursions {
   ChunkSignals* cascadeChunk;
   ChunkSignals* filterChunk;
   int modCount, cascadeCount, filterCount;
+  bool quiet;  // the modulators' chunk needs neither wrap nor latch (Modulators::Quiet)
 };
 
 // Samples [from, to) of the stages chosen by the flags. The loop works on local copies of the
@@ -638,7 +647,7 @@ void RunRecursions(Recursions& r) noexcept {
   if (r.modChunk == nullptr) r.modCount = 0;
   if (r.cascadeChunk == nullptr) r.cascadeCount = 0;
   if (r.filterChunk == nullptr) r.filterCount = 0;
-  const bool quiet = r.modulators.Quiet(r.modCount);
+  const bool quiet = r.quiet;
   for (int done = 0;;) {
     int stages = 0, to = kChunk + 1;
     const int counts[3] = {r.modCount, r.cascadeCount, r.filterCount};
@@ -791,19 +800,24 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
     ChunkSignals* c = chunkAt(t);
     const int m = countAt(t);
     const int even = (m + 1) & ~1;
-    if (c != nullptr) {
+    const bool quiet = c != nullptr && modulators.Quiet(m);
+    if (quiet) {
+      noise.FillEveryThird(c->noise, m);
+    } else if (c != nullptr) {
       noise.Fill(c->draws, 3 * m);
       c->draws[3 * m] = 0.0;  // the last pair load reaches one past the draws
+      for (int i = 0; i < m; ++i) c->noise[i] = c->draws[3 * i + 2];
     }
-    Recursions r{modulators, cascade, filters, c, chunkAt(t - 1), chunkAt(t - 2), m, countAt(t - 1), countAt(t - 2)};
+    Recursions r{modulators, cascade, filters, c,         chunkAt(t - 1),
+                 chunkAt(t - 2), m,     countAt(t - 1), countAt(t - 2), quiet};
     RunRecursions(r);
     if (c != nullptr) {
       EnvelopePass(k, b, c->env, m);
       if (m != even) {  // a finite pad for the vector passes
-        c->o[m] = 0.0;
-        c->noiseCoef[m] = 400.0;
+        c->ou[2 * m] = c->ou[2 * m + 1] = 0.0;
         c->env[m] = 0.0;
       }
+      EnergyPass(b, *c, even);
       SinePass(c->noiseCoef, 2.0 * kPi, b, even);
       for (int i = 0; i < even; i += 2)
         _mm_store_pd(c->noiseCoef + i,
