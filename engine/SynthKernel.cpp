@@ -121,7 +121,7 @@ struct alignas(16) ChunkSignals {
   double mix[kChunk];       // s
   double draws[3 * kChunk + 1]; // noise: wind, foliage and cascade draw of each sample (when latching)
   double noise[kChunk];         // the cascade's draw of each sample
-  double ou[2 * kChunk];        // the modulator outputs o and u of each sample
+  alignas(16) double ou[2 * kChunk];  // the modulator outputs o and u of each sample
 };
 
 // Zero for magnitudes below 2^-1021 (biased exponent 0 or 1).
@@ -293,65 +293,66 @@ void EnvelopePass(SynthKernel& k, const BlockSettings& b, double* env, int m) no
   }
 }
 
-// The wind output o and the noise cutoff H = 400 + 500 clamp(u + (o + energy), 0, 1) of each sample.
-void EnergyPass(const BlockSettings& b, ChunkSignals& c, int even) noexcept {
+// sin(num * h / sr) for two values h, with scale = num / sr: the block's polynomial, or for
+// kDegree 0 the library's sine (and 0 when the rate is 0).
+template <int kDegree>
+inline __m128d SineOverRatePd(__m128d h, double num, double sr, __m128d scale) noexcept {
+  if (kDegree != 0) return SinePd<kDegree>(_mm_mul_pd(h, scale));
+  double lanes[2];
+  _mm_storeu_pd(lanes, h);
+  for (double& x : lanes) x = sr == 0.0 ? 0.0 : std::sin(num * x / sr);
+  return _mm_loadu_pd(lanes);
+}
+
+// The wind output o and the one-pole coefficient k = clamp(sin(2 pi H / sr), 0.00001, 0.99999)
+// of each sample, with H = 400 + 500 clamp(u + (o + energy), 0, 1).
+template <int kDegree>
+void NoiseCoefficientPass(const BlockSettings& b, ChunkSignals& c, int even) noexcept {
   const __m128d energy = _mm_set1_pd(b.energy), zero = _mm_setzero_pd(), one = _mm_set1_pd(1.0);
+  const __m128d scale = _mm_set1_pd(b.sr != 0.0 ? 2.0 * kPi / b.sr : 0.0);
   for (int i = 0; i < even; i += 2) {
     const __m128d first = _mm_load_pd(c.ou + 2 * i), second = _mm_load_pd(c.ou + 2 * i + 2);
     const __m128d o = _mm_unpacklo_pd(first, second), u = _mm_unpackhi_pd(first, second);
     _mm_store_pd(c.o + i, o);
     const __m128d v = ClampPd(_mm_add_pd(u, _mm_add_pd(o, energy)), zero, one);
-    _mm_store_pd(c.noiseCoef + i, _mm_add_pd(_mm_set1_pd(400.0), _mm_mul_pd(_mm_set1_pd(500.0), v)));
+    const __m128d h = _mm_add_pd(_mm_set1_pd(400.0), _mm_mul_pd(_mm_set1_pd(500.0), v));
+    const __m128d k = SineOverRatePd<kDegree>(h, 2.0 * kPi, b.sr, scale);
+    _mm_store_pd(c.noiseCoef + i, ClampPd(k, _mm_set1_pd(0.00001), _mm_set1_pd(0.99999)));
   }
 }
 
-// sin(num * x[i] / sr) in place for an even count.
-void SinePass(double* x, double num, const BlockSettings& b, int even) noexcept {
-  if (b.sr == 0.0) {
-    for (int i = 0; i < even; ++i) x[i] = 0.0;
-    return;
-  }
-  const __m128d scale = _mm_set1_pd(num / b.sr);
-  switch (b.sineForm) {
-    case kSine9:
-      for (int i = 0; i < even; i += 2) _mm_store_pd(x + i, SinePd<9>(_mm_mul_pd(_mm_load_pd(x + i), scale)));
-      break;
-    case kSine11:
-      for (int i = 0; i < even; i += 2) _mm_store_pd(x + i, SinePd<11>(_mm_mul_pd(_mm_load_pd(x + i), scale)));
-      break;
-    case kSine17:
-      for (int i = 0; i < even; i += 2) _mm_store_pd(x + i, SinePd<17>(_mm_mul_pd(_mm_load_pd(x + i), scale)));
-      break;
-    default:
-      for (int i = 0; i < even; ++i) x[i] = std::sin(num * x[i] / b.sr);
-      break;
-  }
-}
-
-// Wind value Y and from it the corner argument, the first filter's damping and the speed gain.
+// Wind value Y = clamp(0.02 V + speed + o, 0, 1) and from it the first filter's f_z and f_z + q and
+// the speed gain. Y in [0, 1] keeps the corner within 490 .. 1400 Hz and the resonance within
+// 1 .. 12, so their clamps never act; with a polynomial sine (rates from about 9.4 kHz up) f_z
+// stays below 0.91, inside its own clamp too.
+template <int kDegree>
 void WindCoefficientPass(const BlockSettings& b, ChunkSignals& c, int even) noexcept {
   const __m128d zero = _mm_setzero_pd(), one = _mm_set1_pd(1.0);
   const __m128d speed = _mm_set1_pd(b.windSpeed), dispersion = _mm_set1_pd(b.windDispersion);
+  const __m128d scale = _mm_set1_pd(b.sr != 0.0 ? kPi / b.sr : 0.0);
   for (int i = 0; i < even; i += 2) {
     const __m128d o = _mm_load_pd(c.o + i);
     const __m128d v = _mm_load_pd(c.shaped + i);
     const __m128d y = ClampPd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(_mm_set1_pd(0.02), v), speed), o), zero, one);
-    const __m128d z = ClampPd(_mm_add_pd(_mm_set1_pd(490.0), _mm_mul_pd(_mm_set1_pd(910.0), y)), one,
-                              _mm_set1_pd(20000.0));
-    _mm_store_pd(c.windCoef + i, z);
+    const __m128d z = _mm_add_pd(_mm_set1_pd(490.0), _mm_mul_pd(_mm_set1_pd(910.0), y));
+    __m128d f = _mm_mul_pd(_mm_set1_pd(2.0), SineOverRatePd<kDegree>(z, kPi, b.sr, scale));
+    if (kDegree == 0) f = ClampPd(f, zero, _mm_set1_pd(kWindCoefficientMax));
     const __m128d p = ClampPd(_mm_sub_pd(dispersion, o), zero, one);
     const __m128d resonance = _mm_sub_pd(_mm_set1_pd(12.0), _mm_mul_pd(_mm_set1_pd(11.0), p));
-    _mm_store_pd(c.damping + i,
-                 _mm_div_pd(one, ClampPd(resonance, _mm_set1_pd(0.5), _mm_set1_pd(100.0))));
-    const __m128d slow = ClampPd(y, zero, _mm_set1_pd(0.2));
+    _mm_store_pd(c.windCoef + i, f);
+    _mm_store_pd(c.damping + i, _mm_add_pd(f, _mm_div_pd(one, resonance)));
+    const __m128d slow = _mm_min_pd(y, _mm_set1_pd(0.2));
     _mm_store_pd(c.gain + i, _mm_add_pd(_mm_set1_pd(0.3), _mm_mul_pd(_mm_set1_pd(0.7), _mm_mul_pd(_mm_set1_pd(5.0), slow))));
   }
-  SinePass(c.windCoef, kPi, b, even);
-  const __m128d maxCoef = _mm_set1_pd(kWindCoefficientMax);
-  for (int i = 0; i < even; i += 2) {
-    const __m128d f = ClampPd(_mm_mul_pd(_mm_set1_pd(2.0), _mm_load_pd(c.windCoef + i)), zero, maxCoef);
-    _mm_store_pd(c.windCoef + i, f);
-    _mm_store_pd(c.damping + i, _mm_add_pd(f, _mm_load_pd(c.damping + i)));
+}
+
+// The two coefficient passes in the block's sine form.
+void CoefficientPass(bool wind, const BlockSettings& b, ChunkSignals& c, int even) noexcept {
+  switch (b.sineForm) {
+    case kSine9: return wind ? WindCoefficientPass<9>(b, c, even) : NoiseCoefficientPass<9>(b, c, even);
+    case kSine11: return wind ? WindCoefficientPass<11>(b, c, even) : NoiseCoefficientPass<11>(b, c, even);
+    case kSine17: return wind ? WindCoefficientPass<17>(b, c, even) : NoiseCoefficientPass<17>(b, c, even);
+    default: return wind ? WindCoefficientPass<0>(b, c, even) : NoiseCoefficientPass<0>(b, c, even);
   }
 }
 
@@ -817,17 +818,13 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
         c->ou[2 * m] = c->ou[2 * m + 1] = 0.0;
         c->env[m] = 0.0;
       }
-      EnergyPass(b, *c, even);
-      SinePass(c->noiseCoef, 2.0 * kPi, b, even);
-      for (int i = 0; i < even; i += 2)
-        _mm_store_pd(c->noiseCoef + i,
-                     ClampPd(_mm_load_pd(c->noiseCoef + i), _mm_set1_pd(0.00001), _mm_set1_pd(0.99999)));
+      CoefficientPass(false, b, *c, even);
     }
     if (ChunkSignals* shaped = chunkAt(t - 1)) {
       const int sm = countAt(t - 1);
       const int se = (sm + 1) & ~1;
       if (sm != se) shaped->shaped[sm] = 0.0;
-      WindCoefficientPass(b, *shaped, se);
+      CoefficientPass(true, b, *shaped, se);
     }
     if (ChunkSignals* filtered = chunkAt(t - 2)) {
       const int fm = countAt(t - 2);
