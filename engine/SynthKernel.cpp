@@ -558,40 +558,39 @@ struct DelayPair {
   }
 
   // Sample i reads r = (size + position) - delay, that is the taps floor(-delay) and one after
-  // behind its position, weighted by r minus the first tap's index: ReadDelayLine's figures.
+  // behind its position, weighted by r minus the first tap's index: ReadDelayLine's figures. That
+  // weight is the fraction -delay - floor(-delay) rounded to the spacing of doubles near r, so it
+  // only changes where the first tap's index (size + position + floor(-delay)) crosses a power of
+  // two; between such points one weight serves every sample.
   void Read(const double* storage, double delay, double* out, int m) const noexcept {
     const double behind = std::floor(-delay);
     const int32_t offset = static_cast<int32_t>(behind);
-    const __m128d d = _mm_set1_pd(delay), back = _mm_set1_pd(behind);
     for (int i = 0; i < m;) {
       const int32_t pos = (at + i) & mask;
       const int32_t tap = (pos + offset) & mask;
+      const int32_t first = size + pos + offset;  // 47 .. 4095
       int run = m - i;
       if (run > size - pos) run = size - pos;
       if (run > size - 1 - tap) run = size - 1 - tap;
+      int32_t binadeEnd = 64;
+      while (binadeEnd <= first) binadeEnd *= 2;
+      if (run > binadeEnd - first) run = binadeEnd - first;
+      const double r = static_cast<double>(size + pos) - delay;
+      const double weight = r - (static_cast<double>(size + pos) + behind);
       if (run <= 0) {  // the two taps straddle the wrap
-        const double r = static_cast<double>(size + pos) - delay;
-        const double a = r - (static_cast<double>(size + pos) + behind);
-        out[i] = storage[tap] + (storage[0] - storage[tap]) * a;
+        out[i] = storage[tap] + (storage[0] - storage[tap]) * weight;
         ++i;
         continue;
       }
       const double* x = storage + tap;
-      __m128d index = _mm_set_pd(static_cast<double>(size + pos + 1), static_cast<double>(size + pos));
+      double* y = out + i;
+      const __m128d a = _mm_set1_pd(weight);
       int j = 0;
       for (; j + 1 < run; j += 2) {
-        const __m128d a = _mm_sub_pd(_mm_sub_pd(index, d), _mm_add_pd(index, back));
         const __m128d x1 = _mm_loadu_pd(x + j);
-        const __m128d x2 = _mm_loadu_pd(x + j + 1);
-        _mm_storeu_pd(out + i + j, _mm_add_pd(x1, _mm_mul_pd(_mm_sub_pd(x2, x1), a)));
-        index = _mm_add_pd(index, _mm_set1_pd(2.0));
+        _mm_storeu_pd(y + j, _mm_add_pd(x1, _mm_mul_pd(_mm_sub_pd(_mm_loadu_pd(x + j + 1), x1), a)));
       }
-      if (j < run) {
-        const double n = Lane0(index);
-        const double a = (n - delay) - (n + behind);
-        out[i + j] = x[j] + (x[j + 1] - x[j]) * a;
-        ++j;
-      }
+      if (j < run) y[j] = x[j] + (x[j + 1] - x[j]) * weight;
       i += run;
     }
   }
