@@ -111,7 +111,8 @@ struct BlockSettings {
 struct alignas(16) ChunkSignals {
   double o[kChunk];         // wind modulator output
   double env[kChunk];       // envelope
-  double noiseCoef[kChunk]; // cutoff H, then the clamped one-pole coefficient
+  double noiseCoef[kChunk]; // the one-pole coefficient k
+  double noiseKeep[kChunk]; // 1 - k
   double shaped[kChunk];    // V
   double windCoef[kChunk];  // wind corner argument, then f_z
   double damping[kChunk];   // q of the first wind filter, then f_z + q
@@ -317,7 +318,9 @@ void NoiseCoefficientPass(const BlockSettings& b, ChunkSignals& c, int even) noe
     const __m128d v = ClampPd(_mm_add_pd(u, _mm_add_pd(o, energy)), zero, one);
     const __m128d h = _mm_add_pd(_mm_set1_pd(400.0), _mm_mul_pd(_mm_set1_pd(500.0), v));
     const __m128d k = SineOverRatePd<kDegree>(h, 2.0 * kPi, b.sr, scale);
-    _mm_store_pd(c.noiseCoef + i, ClampPd(k, _mm_set1_pd(0.00001), _mm_set1_pd(0.99999)));
+    const __m128d coef = ClampPd(k, _mm_set1_pd(0.00001), _mm_set1_pd(0.99999));
+    _mm_store_pd(c.noiseCoef + i, coef);
+    _mm_store_pd(c.noiseKeep + i, _mm_sub_pd(one, coef));
   }
 }
 
@@ -454,13 +457,14 @@ struct Cascade {
     k.noiseLowpass[2] = y3;
     k.noiseLowpass[3] = y4;
   }
-  // V = y4 * env for sample i.
+  // V = y4 * env for sample i. Each stage is taken as y (1 - k) + x k, which is y + (x - y) k
+  // regrouped: a multiply and an add on the chain that carries y from sample to sample.
   inline void Step(ChunkSignals& c, int i) noexcept {
-    const double g = c.noiseCoef[i];
-    y1 = y1 + (c.noise[i] - y1) * g;
-    y2 = y2 + (y1 - y2) * g;
-    y3 = y3 + (y2 - y3) * g;
-    y4 = y4 + (y3 - y4) * g;
+    const double g = c.noiseCoef[i], keep = c.noiseKeep[i];
+    y1 = y1 * keep + c.noise[i] * g;
+    y2 = y2 * keep + y1 * g;
+    y3 = y3 * keep + y2 * g;
+    y4 = y4 * keep + y3 * g;
     c.shaped[i] = y4 * c.env[i];
   }
 };
