@@ -519,6 +519,7 @@ struct DelayPair {
   double* shortStorage;
   double* longStorage;
   double shortDelay, longDelay;
+  double shortBehind, longBehind;  // floor(-delay)
   int32_t at, mask, size;
 
   // Whether the pair can step this block: storage on both lines, both written since their reset
@@ -540,6 +541,8 @@ struct DelayPair {
         longStorage(k.longDelay.storage),
         shortDelay(ClampDelay(b.shortDelay, k.shortDelay.maxDelay)),
         longDelay(ClampDelay(b.longDelay, k.longDelay.maxDelay)),
+        shortBehind(std::floor(-shortDelay)),
+        longBehind(std::floor(-longDelay)),
         at(k.shortDelay.readIndex),
         mask(k.shortDelay.wrapMask),
         size(k.shortDelay.size) {}
@@ -556,8 +559,8 @@ struct DelayPair {
       std::memcpy(longStorage + pos, mix + i, sizeof(double) * static_cast<size_t>(run));
       i += run;
     }
-    Read(shortStorage, shortDelay, out1, m);
-    Read(longStorage, longDelay, out2, m);
+    Read(shortStorage, shortDelay, shortBehind, out1, m);
+    Read(longStorage, longDelay, longBehind, out2, m);
     at = (at + m) & mask;
   }
 
@@ -566,8 +569,7 @@ struct DelayPair {
   // weight is the fraction -delay - floor(-delay) rounded to the spacing of doubles near r, so it
   // only changes where the first tap's index (size + position + floor(-delay)) crosses a power of
   // two; between such points one weight serves every sample.
-  void Read(const double* storage, double delay, double* out, int m) const noexcept {
-    const double behind = std::floor(-delay);
+  void Read(const double* storage, double delay, double behind, double* out, int m) const noexcept {
     const int32_t offset = static_cast<int32_t>(behind);
     for (int i = 0; i < m;) {
       const int32_t pos = (at + i) & mask;
@@ -795,15 +797,24 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
   const bool steppedDelays = DelayPair::Usable(k);
   DelayPair delays(k, b);
 
-  // A three-stage pipeline over the chunks (see Recursions); chunk t's vector passes run between.
+  // A three-stage pipeline over the chunks (see Recursions); the vector passes run between. Chunk
+  // t is c (m samples), chunk t - 1 is c1, chunk t - 2 is c2, starting at sample `out`; null
+  // before the block's first chunk and after its last.
   ChunkSignals chunks[3];
-  const int32_t chunkCount = (n + kChunk - 1) / kChunk;
-  auto chunkAt = [&](int32_t t) { return t >= 0 && t < chunkCount ? &chunks[t % 3] : nullptr; };
-  auto countAt = [&](int32_t t) { return t >= 0 && t < chunkCount ? (n - t * kChunk < kChunk ? n - t * kChunk : kChunk) : 0; };
-  for (int32_t t = 0; t < chunkCount + 2; ++t) {
-    ChunkSignals* c = chunkAt(t);
-    const int m = countAt(t);
-    const int even = (m + 1) & ~1;
+  ChunkSignals *c1 = nullptr, *c2 = nullptr;
+  int m1 = 0, m2 = 0, slot = 0;
+  int32_t next = 0, out = 0;
+  for (;;) {
+    ChunkSignals* c = nullptr;
+    int m = 0;
+    if (next < n) {
+      c = &chunks[slot];
+      slot = slot == 2 ? 0 : slot + 1;
+      m = n - next < kChunk ? n - next : kChunk;
+      next += m;
+    } else if (c1 == nullptr && c2 == nullptr) {
+      break;
+    }
     const bool quiet = c != nullptr && modulators.Quiet(m);
     if (quiet) {
       noise.FillEveryThird(c->noise, m);
@@ -812,10 +823,10 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
       c->draws[3 * m] = 0.0;  // the last pair load reaches one past the draws
       for (int i = 0; i < m; ++i) c->noise[i] = c->draws[3 * i + 2];
     }
-    Recursions r{modulators, cascade, filters, c,         chunkAt(t - 1),
-                 chunkAt(t - 2), m,     countAt(t - 1), countAt(t - 2), quiet};
+    Recursions r{modulators, cascade, filters, c, c1, c2, m, m1, m2, quiet};
     RunRecursions(r);
     if (c != nullptr) {
+      const int even = (m + 1) & ~1;
       EnvelopePass(k, b, c->env, m);
       if (m != even) {  // a finite pad for the vector passes
         c->ou[2 * m] = c->ou[2 * m + 1] = 0.0;
@@ -823,26 +834,29 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
       }
       CoefficientPass(false, b, *c, even);
     }
-    if (ChunkSignals* shaped = chunkAt(t - 1)) {
-      const int sm = countAt(t - 1);
-      const int se = (sm + 1) & ~1;
-      if (sm != se) shaped->shaped[sm] = 0.0;
-      CoefficientPass(true, b, *shaped, se);
+    if (c1 != nullptr) {
+      const int even = (m1 + 1) & ~1;
+      if (m1 != even) c1->shaped[m1] = 0.0;
+      CoefficientPass(true, b, *c1, even);
     }
-    if (ChunkSignals* filtered = chunkAt(t - 2)) {
-      const int fm = countAt(t - 2);
-      const int fe = (fm + 1) & ~1;
-      if (fm != fe) filtered->foliage[fm] = filtered->wind[fm] = 0.0;
-      MixPass(b, *filtered, fe);
-      double* out1 = outputs[0] + (t - 2) * kChunk;
-      double* out2 = outputs[1] + (t - 2) * kChunk;
+    if (c2 != nullptr) {
+      const int even = (m2 + 1) & ~1;
+      if (m2 != even) c2->foliage[m2] = c2->wind[m2] = 0.0;
+      MixPass(b, *c2, even);
+      double* out1 = outputs[0] + out;
+      double* out2 = outputs[1] + out;
       if (steppedDelays) {
-        delays.Step(filtered->mix, out1, out2, fm);
+        delays.Step(c2->mix, out1, out2, m2);
       } else {
-        DelayPass(k.shortDelay, b.shortDelay, filtered->mix, out1, fm);
-        DelayPass(k.longDelay, b.longDelay, filtered->mix, out2, fm);
+        DelayPass(k.shortDelay, b.shortDelay, c2->mix, out1, m2);
+        DelayPass(k.longDelay, b.longDelay, c2->mix, out2, m2);
       }
+      out += m2;
     }
+    c2 = c1;
+    m2 = m1;
+    c1 = c;
+    m1 = m;
   }
   modulators.Store(k);
   cascade.Store(k);
