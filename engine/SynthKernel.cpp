@@ -40,6 +40,7 @@ constexpr ParamDefault kDefaults[kKernelParamCount] = {
 constexpr double kPi = 3.1415926535898;
 constexpr double kEnvelopeExponent = 2.001;
 constexpr int kChunk = 32;  // even: the vector passes take two samples at a time
+constexpr int kMinChunk = 16;
 
 inline double Clamp(double x, double lo, double hi) noexcept {
   if (x < lo) return lo;
@@ -800,6 +801,10 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
   // A three-stage pipeline over the chunks (see Recursions); the vector passes run between. Chunk
   // t is c (m samples), chunk t - 1 is c1, chunk t - 2 is c2, starting at sample `out`; null
   // before the block's first chunk and after its last.
+  // Short blocks take shorter chunks, so that less of the pipeline's filling and draining runs
+  // one stage alone.
+  const int quarter = (n / 4 + 1) & ~1;
+  const int chunkSize = quarter < kMinChunk ? kMinChunk : (quarter > kChunk ? kChunk : quarter);
   ChunkSignals chunks[3];
   ChunkSignals *c1 = nullptr, *c2 = nullptr;
   int m1 = 0, m2 = 0, slot = 0;
@@ -810,7 +815,7 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
     if (next < n) {
       c = &chunks[slot];
       slot = slot == 2 ? 0 : slot + 1;
-      m = n - next < kChunk ? n - next : kChunk;
+      m = n - next < chunkSize ? n - next : chunkSize;
       next += m;
     } else if (c1 == nullptr && c2 == nullptr) {
       break;
