@@ -17,12 +17,16 @@
 #include "engine/SynthKernel.h"
 
 #include "engine/DenormalGuard.h"
+#include "engine/KernelChunk.h"
 #include "engine/NoiseSource.h"
 
 #include <cmath>
 #include <cstring>
 #include <emmintrin.h>
+#include <atomic>
 #include <new>
+
+using namespace sylvane_kernel;
 
 namespace {
 
@@ -37,10 +41,7 @@ constexpr ParamDefault kDefaults[kKernelParamCount] = {
     {0, -1, 10000}, {0, 0, 1},     {0.3, 0, 1},  {0, 0, 1},   {64, 0, 127}, {0, 0, 1},      {64, 0, 127},
     {0, 0, 0},      {1, 1, 1},     {0.94, 0, 1}, {0.12, 0, 1}, {0, 0, 1}};
 
-constexpr double kPi = 3.1415926535898;
 constexpr double kEnvelopeExponent = 2.001;
-constexpr int kChunk = 32;  // even: the vector passes take two samples at a time
-constexpr int kMinChunk = 16;
 
 inline double Clamp(double x, double lo, double hi) noexcept {
   if (x < lo) return lo;
@@ -50,37 +51,6 @@ inline double Clamp(double x, double lo, double hi) noexcept {
 
 // For operands that are never NaN this is Clamp without a branch.
 inline __m128d ClampPd(__m128d x, __m128d lo, __m128d hi) noexcept { return _mm_min_pd(_mm_max_pd(x, lo), hi); }
-
-// sin(x) by its Taylor series: to x^9 for |x| <= 0.13 (every argument from 44.1 kHz sampling up),
-// to x^11 for |x| <= 0.26 (from 22.05 kHz) and to x^17 for |x| <= 0.6. The first omitted term
-// is below 4e-17 of the result, so the error is that of rounding, within about an ulp of the
-// library's sine.
-enum SineForm : int { kLibrarySine = 0, kSine17, kSine11, kSine9 };
-constexpr double kSine9Limit = 0.13;
-constexpr double kSine11Limit = 0.26;
-constexpr double kSine17Limit = 0.6;
-template <int kDegree>
-inline __m128d SinePd(__m128d x) noexcept {
-  const __m128d z = _mm_mul_pd(x, x);
-  __m128d p;
-  if (kDegree == 17) {
-    p = _mm_set1_pd(1.0 / 355687428096000.0);
-    p = _mm_sub_pd(_mm_mul_pd(p, z), _mm_set1_pd(1.0 / 1307674368000.0));
-    p = _mm_add_pd(_mm_mul_pd(p, z), _mm_set1_pd(1.0 / 6227020800.0));
-    p = _mm_sub_pd(_mm_mul_pd(p, z), _mm_set1_pd(1.0 / 39916800.0));
-  } else if (kDegree == 11) {
-    p = _mm_set1_pd(-1.0 / 39916800.0);
-  }
-  if (kDegree == 9) {
-    p = _mm_set1_pd(1.0 / 362880.0);
-  } else {
-    p = _mm_add_pd(_mm_mul_pd(p, z), _mm_set1_pd(1.0 / 362880.0));
-  }
-  p = _mm_sub_pd(_mm_mul_pd(p, z), _mm_set1_pd(1.0 / 5040.0));
-  p = _mm_add_pd(_mm_mul_pd(p, z), _mm_set1_pd(1.0 / 120.0));
-  p = _mm_sub_pd(_mm_mul_pd(p, z), _mm_set1_pd(1.0 / 6.0));
-  return _mm_add_pd(x, _mm_mul_pd(_mm_mul_pd(x, z), p));
-}
 
 // sin(num / sr), taken as sin(0) when the rate is 0.
 inline double SineOverRate(double num, double sr) noexcept { return sr == 0.0 ? 0.0 : std::sin(num / sr); }
@@ -94,37 +64,20 @@ inline double StableCoefficient(double f, double q) noexcept {
   return f < 0.0 ? 0.0 : f;
 }
 
-// The wind corner never exceeds 1400 Hz, so its coefficient only nears the limit (1.56 for
-// damping 0.5) below about 5.2 kHz sampling; a fixed bound keeps the per-sample cost flat.
-constexpr double kWindCoefficientMax = 1.5;
+inline int RoundUp(int count, int lanes) noexcept { return (count + lanes - 1) / lanes * lanes; }
 
-// Per-block values derived from the parameters.
-struct BlockSettings {
-  double sr, windStep, foliageStep, slew, windDepth, foliageDepth, energy;
-  double gate, fadeTime, fall;
-  double f5000, f700;
-  double windSpeed, windDispersion, windLevel, foliageLevel, mainVolume;
-  double shortDelay, longDelay;
-  SineForm sineForm;
-};
+// The four-lane passes need AVX in the processor and its registers saved by the system; the
+// compiler's check covers both. Read once at load, so that no block waits on it.
+bool HasAvx() noexcept {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx") != 0;
+}
+const bool gHasAvx = HasAvx();
+std::atomic<bool> gWideAllowed{true};
 
-// The chunk's intermediate signals, one value per sample (plus one pad for an odd count).
-struct alignas(16) ChunkSignals {
-  double o[kChunk];         // wind modulator output
-  double env[kChunk];       // envelope
-  double noiseCoef[kChunk]; // the one-pole coefficient k
-  double noiseKeep[kChunk]; // 1 - k
-  double shaped[kChunk];    // V
-  double windCoef[kChunk];  // wind corner argument, then f_z
-  double damping[kChunk];   // q of the first wind filter, then f_z + q
-  double gain[kChunk];      // speed gain
-  double foliage[kChunk];   // X
-  double wind[kChunk];      // W
-  double mix[kChunk];       // s
-  double draws[3 * kChunk + 1]; // noise: wind, foliage and cascade draw of each sample (when latching)
-  double noise[kChunk];         // the cascade's draw of each sample
-  alignas(16) double ou[2 * kChunk];  // the modulator outputs o and u of each sample
-};
+const VectorPasses& ChoosePasses() noexcept {
+  return gHasAvx && gWideAllowed.load(std::memory_order_relaxed) ? kFourLanePasses : kTwoLanePasses;
+}
 
 // Zero for magnitudes below 2^-1021 (biased exponent 0 or 1).
 inline double FlushTiny(double x) noexcept {
@@ -292,87 +245,6 @@ void EnvelopePass(SynthKernel& k, const BlockSettings& b, double* env, int m) no
     }
     env[i] = EnvelopeStep(k, b.gate, b.fadeTime, b.sr, b.fall);
     ++i;
-  }
-}
-
-// sin(num * h / sr) for two values h, with scale = num / sr: the block's polynomial, or for
-// kDegree 0 the library's sine (and 0 when the rate is 0).
-template <int kDegree>
-inline __m128d SineOverRatePd(__m128d h, double num, double sr, __m128d scale) noexcept {
-  if (kDegree != 0) return SinePd<kDegree>(_mm_mul_pd(h, scale));
-  double lanes[2];
-  _mm_storeu_pd(lanes, h);
-  for (double& x : lanes) x = sr == 0.0 ? 0.0 : std::sin(num * x / sr);
-  return _mm_loadu_pd(lanes);
-}
-
-// The wind output o and the one-pole coefficient k = clamp(sin(2 pi H / sr), 0.00001, 0.99999)
-// of each sample, with H = 400 + 500 clamp(u + (o + energy), 0, 1).
-template <int kDegree>
-void NoiseCoefficientPass(const BlockSettings& b, ChunkSignals& c, int even) noexcept {
-  const __m128d energy = _mm_set1_pd(b.energy), zero = _mm_setzero_pd(), one = _mm_set1_pd(1.0);
-  const __m128d scale = _mm_set1_pd(b.sr != 0.0 ? 2.0 * kPi / b.sr : 0.0);
-  for (int i = 0; i < even; i += 2) {
-    const __m128d first = _mm_load_pd(c.ou + 2 * i), second = _mm_load_pd(c.ou + 2 * i + 2);
-    const __m128d o = _mm_unpacklo_pd(first, second), u = _mm_unpackhi_pd(first, second);
-    _mm_store_pd(c.o + i, o);
-    const __m128d v = ClampPd(_mm_add_pd(u, _mm_add_pd(o, energy)), zero, one);
-    const __m128d h = _mm_add_pd(_mm_set1_pd(400.0), _mm_mul_pd(_mm_set1_pd(500.0), v));
-    const __m128d k = SineOverRatePd<kDegree>(h, 2.0 * kPi, b.sr, scale);
-    const __m128d coef = ClampPd(k, _mm_set1_pd(0.00001), _mm_set1_pd(0.99999));
-    _mm_store_pd(c.noiseCoef + i, coef);
-    _mm_store_pd(c.noiseKeep + i, _mm_sub_pd(one, coef));
-  }
-}
-
-// Wind value Y = clamp(0.02 V + speed + o, 0, 1) and from it the first filter's f_z and f_z + q and
-// the speed gain. Y in [0, 1] keeps the corner within 490 .. 1400 Hz and the resonance within
-// 1 .. 12, so their clamps never act; with a polynomial sine (rates from about 9.4 kHz up) f_z
-// stays below 0.91, inside its own clamp too.
-template <int kDegree>
-void WindCoefficientPass(const BlockSettings& b, ChunkSignals& c, int even) noexcept {
-  const __m128d zero = _mm_setzero_pd(), one = _mm_set1_pd(1.0);
-  const __m128d speed = _mm_set1_pd(b.windSpeed), dispersion = _mm_set1_pd(b.windDispersion);
-  const __m128d scale = _mm_set1_pd(b.sr != 0.0 ? kPi / b.sr : 0.0);
-  for (int i = 0; i < even; i += 2) {
-    const __m128d o = _mm_load_pd(c.o + i);
-    const __m128d v = _mm_load_pd(c.shaped + i);
-    const __m128d y = ClampPd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(_mm_set1_pd(0.02), v), speed), o), zero, one);
-    const __m128d z = _mm_add_pd(_mm_set1_pd(490.0), _mm_mul_pd(_mm_set1_pd(910.0), y));
-    __m128d f = _mm_mul_pd(_mm_set1_pd(2.0), SineOverRatePd<kDegree>(z, kPi, b.sr, scale));
-    if (kDegree == 0) f = ClampPd(f, zero, _mm_set1_pd(kWindCoefficientMax));
-    const __m128d p = ClampPd(_mm_sub_pd(dispersion, o), zero, one);
-    const __m128d resonance = _mm_sub_pd(_mm_set1_pd(12.0), _mm_mul_pd(_mm_set1_pd(11.0), p));
-    _mm_store_pd(c.windCoef + i, f);
-    _mm_store_pd(c.damping + i, _mm_add_pd(f, _mm_div_pd(one, resonance)));
-    const __m128d slow = _mm_min_pd(y, _mm_set1_pd(0.2));
-    _mm_store_pd(c.gain + i, _mm_add_pd(_mm_set1_pd(0.3), _mm_mul_pd(_mm_set1_pd(0.7), _mm_mul_pd(_mm_set1_pd(5.0), slow))));
-  }
-}
-
-// The two coefficient passes in the block's sine form.
-void CoefficientPass(bool wind, const BlockSettings& b, ChunkSignals& c, int even) noexcept {
-  switch (b.sineForm) {
-    case kSine9: return wind ? WindCoefficientPass<9>(b, c, even) : NoiseCoefficientPass<9>(b, c, even);
-    case kSine11: return wind ? WindCoefficientPass<11>(b, c, even) : NoiseCoefficientPass<11>(b, c, even);
-    case kSine17: return wind ? WindCoefficientPass<17>(b, c, even) : NoiseCoefficientPass<17>(b, c, even);
-    default: return wind ? WindCoefficientPass<0>(b, c, even) : NoiseCoefficientPass<0>(b, c, even);
-  }
-}
-
-// s = clamp(((g W) 0.1 wind level + (6 X) foliage level) 6 volume, -1, 1), a NaN becoming 0.
-void MixPass(const BlockSettings& b, ChunkSignals& c, int even) noexcept {
-  const __m128d windLevel = _mm_set1_pd(b.windLevel), foliageLevel = _mm_set1_pd(b.foliageLevel);
-  const __m128d volume = _mm_set1_pd(b.mainVolume), six = _mm_set1_pd(6.0);
-  for (int i = 0; i < even; i += 2) {
-    const __m128d x = ClampPd(_mm_load_pd(c.foliage + i), _mm_set1_pd(-1.0), _mm_set1_pd(1.0));
-    const __m128d w = ClampPd(_mm_load_pd(c.wind + i), _mm_set1_pd(-2.0), _mm_set1_pd(2.0));
-    const __m128d windPart =
-        _mm_mul_pd(_mm_mul_pd(_mm_mul_pd(_mm_load_pd(c.gain + i), w), _mm_set1_pd(0.1)), windLevel);
-    const __m128d foliagePart = _mm_mul_pd(_mm_mul_pd(x, six), foliageLevel);
-    __m128d s = _mm_mul_pd(_mm_mul_pd(_mm_add_pd(windPart, foliagePart), six), volume);
-    s = _mm_and_pd(s, _mm_cmpord_pd(s, s));
-    _mm_store_pd(c.mix + i, ClampPd(s, _mm_set1_pd(-1.0), _mm_set1_pd(1.0)));
   }
 }
 
@@ -552,7 +424,7 @@ struct DelayPair {
     k.shortDelay.readIndex = k.longDelay.readIndex = at;
   }
 
-  void Step(const double* mix, double* out1, double* out2, int m) noexcept {
+  void Step(const VectorPasses& passes, const double* mix, double* out1, double* out2, int m) noexcept {
     for (int i = 0; i < m;) {
       const int32_t pos = (at + i) & mask;
       const int run = m - i < size - pos ? m - i : size - pos;
@@ -560,8 +432,8 @@ struct DelayPair {
       std::memcpy(longStorage + pos, mix + i, sizeof(double) * static_cast<size_t>(run));
       i += run;
     }
-    Read(shortStorage, shortDelay, shortBehind, out1, m);
-    Read(longStorage, longDelay, longBehind, out2, m);
+    Read(passes, shortStorage, shortDelay, shortBehind, out1, m);
+    Read(passes, longStorage, longDelay, longBehind, out2, m);
     at = (at + m) & mask;
   }
 
@@ -570,7 +442,8 @@ struct DelayPair {
   // weight is the fraction -delay - floor(-delay) rounded to the spacing of doubles near r, so it
   // only changes where the first tap's index (size + position + floor(-delay)) crosses a power of
   // two; between such points one weight serves every sample.
-  void Read(const double* storage, double delay, double behind, double* out, int m) const noexcept {
+  void Read(const VectorPasses& passes, const double* storage, double delay, double behind, double* out,
+            int m) const noexcept {
     const int32_t offset = static_cast<int32_t>(behind);
     for (int i = 0; i < m;) {
       const int32_t pos = (at + i) & mask;
@@ -589,15 +462,7 @@ struct DelayPair {
         ++i;
         continue;
       }
-      const double* x = storage + tap;
-      double* y = out + i;
-      const __m128d a = _mm_set1_pd(weight);
-      int j = 0;
-      for (; j + 1 < run; j += 2) {
-        const __m128d x1 = _mm_loadu_pd(x + j);
-        _mm_storeu_pd(y + j, _mm_add_pd(x1, _mm_mul_pd(_mm_sub_pd(_mm_loadu_pd(x + j + 1), x1), a)));
-      }
-      if (j < run) y[j] = x[j] + (x[j + 1] - x[j]) * weight;
+      passes.interpolate(storage + tap, weight, out + i, run);
       i += run;
     }
   }
@@ -803,6 +668,7 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
   // before the block's first chunk and after its last.
   // Short blocks take shorter chunks, so that less of the pipeline's filling and draining runs
   // one stage alone.
+  const VectorPasses& passes = ChoosePasses();
   const int quarter = (n / 4 + 1) & ~1;
   const int chunkSize = quarter < kMinChunk ? kMinChunk : (quarter > kChunk ? kChunk : quarter);
   ChunkSignals chunks[3];
@@ -830,28 +696,26 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
     }
     Recursions r{modulators, cascade, filters, c, c1, c2, m, m1, m2, quiet};
     RunRecursions(r);
+    // The vector passes run over whole vectors, their inputs padded with zeros.
     if (c != nullptr) {
-      const int even = (m + 1) & ~1;
       EnvelopePass(k, b, c->env, m);
-      if (m != even) {  // a finite pad for the vector passes
-        c->ou[2 * m] = c->ou[2 * m + 1] = 0.0;
-        c->env[m] = 0.0;
-      }
-      CoefficientPass(false, b, *c, even);
+      const int whole = RoundUp(m, passes.lanes);
+      for (int i = 2 * m; i < 2 * whole; ++i) c->ou[i] = 0.0;
+      passes.noiseCoefficients(b, *c, whole);
     }
     if (c1 != nullptr) {
-      const int even = (m1 + 1) & ~1;
-      if (m1 != even) c1->shaped[m1] = 0.0;
-      CoefficientPass(true, b, *c1, even);
+      const int whole = RoundUp(m1, passes.lanes);
+      for (int i = m1; i < whole; ++i) c1->shaped[i] = 0.0;
+      passes.windCoefficients(b, *c1, whole);
     }
     if (c2 != nullptr) {
-      const int even = (m2 + 1) & ~1;
-      if (m2 != even) c2->foliage[m2] = c2->wind[m2] = 0.0;
-      MixPass(b, *c2, even);
+      const int whole = RoundUp(m2, passes.lanes);
+      for (int i = m2; i < whole; ++i) c2->foliage[i] = c2->wind[i] = 0.0;
+      passes.mix(b, *c2, whole);
       double* out1 = outputs[0] + out;
       double* out2 = outputs[1] + out;
       if (steppedDelays) {
-        delays.Step(c2->mix, out1, out2, m2);
+        delays.Step(passes, c2->mix, out1, out2, m2);
       } else {
         DelayPass(k.shortDelay, b.shortDelay, c2->mix, out1, m2);
         DelayPass(k.longDelay, b.longDelay, c2->mix, out2, m2);
@@ -875,3 +739,5 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
   }
   return k.errorCode;
 }
+
+void SetKernelWideVectors(bool allowed) noexcept { gWideAllowed.store(allowed, std::memory_order_relaxed); }

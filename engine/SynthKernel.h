@@ -89,3 +89,7 @@ void SetKernelParam(SynthKernel* kernel, int index, double value) noexcept;
 // Renders `n` samples into outputs[0] and outputs[1] (inputs must exist but are not read).
 // Returns 0, or 101 (sticky until reset) when a buffer is missing.
 int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, int32_t n) noexcept;
+
+// Whether the kernel may use its four-lane (AVX) passes where the processor has them (the
+// default); the two-lane passes give the same output. For tests and benchmarks; any thread.
+void SetKernelWideVectors(bool allowed) noexcept;
