@@ -52,11 +52,12 @@ struct alignas(32) ChunkSignals {
 
 // The passes without state from sample to sample. `count` is a multiple of `lanes`.
 struct VectorPasses {
+  using Pass = void (*)(const BlockSettings& b, ChunkSignals& c, int count) noexcept;
   int lanes;
-  // o and k (with 1 - k) from the modulator outputs.
-  void (*noiseCoefficients)(const BlockSettings& b, ChunkSignals& c, int count) noexcept;
-  // f_z, f_z + q and the speed gain from V and o.
-  void (*windCoefficients)(const BlockSettings& b, ChunkSignals& c, int count) noexcept;
+  // o and k (with 1 - k) from the modulator outputs, for each SineForm.
+  Pass noiseCoefficients[4];
+  // f_z, f_z + q and the speed gain from V and o, for each SineForm.
+  Pass windCoefficients[4];
   // s from X, W and the gain.
   void (*mix)(const BlockSettings& b, ChunkSignals& c, int count) noexcept;
   // out[i] = x[i] + (x[i + 1] - x[i]) weight.

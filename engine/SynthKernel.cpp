@@ -452,8 +452,7 @@ struct DelayPair {
       int run = m - i;
       if (run > size - pos) run = size - pos;
       if (run > size - 1 - tap) run = size - 1 - tap;
-      int32_t binadeEnd = 64;
-      while (binadeEnd <= first) binadeEnd *= 2;
+      const int32_t binadeEnd = 2 << (31 - __builtin_clz(static_cast<uint32_t>(first)));
       if (run > binadeEnd - first) run = binadeEnd - first;
       const double r = static_cast<double>(size + pos) - delay;
       const double weight = r - (static_cast<double>(size + pos) + behind);
@@ -669,6 +668,8 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
   // Short blocks take shorter chunks, so that less of the pipeline's filling and draining runs
   // one stage alone.
   const VectorPasses& passes = ChoosePasses();
+  const VectorPasses::Pass noiseCoefficients = passes.noiseCoefficients[b.sineForm];
+  const VectorPasses::Pass windCoefficients = passes.windCoefficients[b.sineForm];
   const int quarter = (n / 4 + 1) & ~1;
   const int chunkSize = quarter < kMinChunk ? kMinChunk : (quarter > kChunk ? kChunk : quarter);
   ChunkSignals chunks[3];
@@ -701,12 +702,12 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
       EnvelopePass(k, b, c->env, m);
       const int whole = RoundUp(m, passes.lanes);
       for (int i = 2 * m; i < 2 * whole; ++i) c->ou[i] = 0.0;
-      passes.noiseCoefficients(b, *c, whole);
+      noiseCoefficients(b, *c, whole);
     }
     if (c1 != nullptr) {
       const int whole = RoundUp(m1, passes.lanes);
       for (int i = m1; i < whole; ++i) c1->shaped[i] = 0.0;
-      passes.windCoefficients(b, *c1, whole);
+      windCoefficients(b, *c1, whole);
     }
     if (c2 != nullptr) {
       const int whole = RoundUp(m2, passes.lanes);
