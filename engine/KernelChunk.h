@@ -29,6 +29,7 @@ struct BlockSettings {
   double windSpeed, windDispersion, windLevel, foliageLevel, mainVolume;
   double shortDelay, longDelay;
   SineForm sineForm;
+  double noiseScale, windScale;  // 2 pi / sr and pi / sr (0 when the rate is 0)
 };
 
 // A chunk's intermediate signals, one value per sample. The vector passes run over the count

@@ -633,12 +633,19 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
   b.fadeTime = 10.0 * Clamp(fade * fade, 0.0001, 1.0);
   const double fallSamples = std::fabs(0.001 * sr);
   b.fall = 1.0 / (fallSamples > 1.0 ? fallSamples : 1.0);
-  b.f5000 = StableCoefficient(2.0 * SineOverRate(kPi * 5000.0, sr), 0.25);
-  b.f700 = StableCoefficient(2.0 * SineOverRate(kPi * 700.0, sr), 2.0);
+  if (k.foliageRate != sr || sr == 0.0) {
+    k.foliageCoef5000 = StableCoefficient(2.0 * SineOverRate(kPi * 5000.0, sr), 0.25);
+    k.foliageCoef700 = StableCoefficient(2.0 * SineOverRate(kPi * 700.0, sr), 2.0);
+    k.foliageRate = sr;
+  }
+  b.f5000 = k.foliageCoef5000;
+  b.f700 = k.foliageCoef700;
   b.longDelay = 0.04 * sr * Clamp(p[kSoundfieldAmt], 0.0, 1.0);
   b.shortDelay = 0.4 * b.longDelay;
   b.windStep = sr != 0.0 ? 0.5 / sr : 0.0;
   b.foliageStep = sr != 0.0 ? 0.2 / sr : 0.0;
+  b.noiseScale = sr != 0.0 ? 2.0 * kPi / sr : 0.0;
+  b.windScale = sr != 0.0 ? kPi / sr : 0.0;
   b.energy = p[kSystemEnergyAmt];
   b.windSpeed = p[kWindSpeed];
   b.windDispersion = p[kWindDispersion];

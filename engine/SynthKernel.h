@@ -72,6 +72,12 @@ struct SynthKernel {
   SvfState foliageHigh700;
   SvfState windHigh1;
   SvfState windHigh2;
+
+  // The foliage filters' coefficients, which depend on the rate alone, for the rate in
+  // foliageRate (0 until first needed).
+  double foliageRate = 0.0;
+  double foliageCoef5000 = 0.0;
+  double foliageCoef700 = 0.0;
 };
 
 constexpr int32_t kKernelErrorMissingBuffer = 101;
