@@ -39,14 +39,14 @@ struct alignas(32) ChunkSignals {
   double env[kChunk];        // envelope
   double noiseCoef[kChunk];  // the one-pole coefficient k
   double noiseKeep[kChunk];  // 1 - k
-  double shaped[kChunk];     // V
+  double shaped[kChunk];     // the cascade's output, then V (times the envelope)
   double windCoef[kChunk];   // f_z
   double damping[kChunk];    // f_z + q of the first wind filter
   double gain[kChunk];       // speed gain
   double foliage[kChunk];    // X
   double wind[kChunk];       // W
   double mix[kChunk];        // s
-  double noise[kChunk];      // the cascade's draw of each sample
+  double noise[kChunk];      // the cascade's draw of each sample, then times k
   double ou[2 * kChunk];     // the modulator outputs o and u of each sample
   double draws[3 * kChunk + 1];  // noise: wind, foliage and cascade draw of each sample (when latching)
 };
@@ -55,9 +55,10 @@ struct alignas(32) ChunkSignals {
 struct VectorPasses {
   using Pass = void (*)(const BlockSettings& b, ChunkSignals& c, int count) noexcept;
   int lanes;
-  // o and k (with 1 - k) from the modulator outputs, for each SineForm.
+  // o and k (with 1 - k, and the noise times k) from the modulator outputs, for each SineForm.
   Pass noiseCoefficients[4];
-  // f_z, f_z + q and the speed gain from V and o, for each SineForm.
+  // V, f_z, f_z + q and the speed gain from the cascade's output, the envelope and o, for each
+  // SineForm.
   Pass windCoefficients[4];
   // s from X, W and the gain.
   void (*mix)(const BlockSettings& b, ChunkSignals& c, int count) noexcept;

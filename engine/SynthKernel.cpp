@@ -334,11 +334,11 @@ struct Cascade {
   // regrouped: a multiply and an add on the chain that carries y from sample to sample.
   inline void Step(ChunkSignals& c, int i) noexcept {
     const double g = c.noiseCoef[i], keep = c.noiseKeep[i];
-    y1 = y1 * keep + c.noise[i] * g;
+    y1 = y1 * keep + c.noise[i];
     y2 = y2 * keep + y1 * g;
     y3 = y3 * keep + y2 * g;
     y4 = y4 * keep + y3 * g;
-    c.shaped[i] = y4 * c.env[i];
+    c.shaped[i] = y4;
   }
 };
 
@@ -708,12 +708,12 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
     if (c != nullptr) {
       EnvelopePass(k, b, c->env, m);
       const int whole = RoundUp(m, passes.lanes);
-      for (int i = 2 * m; i < 2 * whole; ++i) c->ou[i] = 0.0;
+      for (int i = m; i < whole; ++i) c->ou[2 * i] = c->ou[2 * i + 1] = c->noise[i] = 0.0;
       noiseCoefficients(b, *c, whole);
     }
     if (c1 != nullptr) {
       const int whole = RoundUp(m1, passes.lanes);
-      for (int i = m1; i < whole; ++i) c1->shaped[i] = 0.0;
+      for (int i = m1; i < whole; ++i) c1->shaped[i] = c1->env[i] = 0.0;
       windCoefficients(b, *c1, whole);
     }
     if (c2 != nullptr) {
