@@ -64,7 +64,8 @@ inline double StableCoefficient(double f, double q) noexcept {
   return f < 0.0 ? 0.0 : f;
 }
 
-inline int RoundUp(int count, int lanes) noexcept { return (count + lanes - 1) / lanes * lanes; }
+// For a power-of-two lane count.
+inline int RoundUp(int count, int lanes) noexcept { return (count + lanes - 1) & -lanes; }
 
 // The four-lane passes need AVX in the processor and its registers saved by the system; the
 // compiler's check covers both. Read once at load, so that no block waits on it.
@@ -281,9 +282,10 @@ struct Modulators {
   }
 
   // Whether no phase wraps or passes 0.5 within the next m steps (with a margin far above the
-  // rounding of m additions): such a chunk needs neither test.
+  // rounding of m additions, for up to a million steps): such a chunk needs neither test.
   bool Quiet(int m) const noexcept {
     const double margin = 1e-9;
+    if (m > (1 << 20)) return false;
     for (int lane = 0; lane < 2; ++lane) {
       const double p = lane == 0 ? Lane0(phase) : Lane1(phase);
       const double s = lane == 0 ? Lane0(step) : Lane1(step);
@@ -679,6 +681,7 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
   const VectorPasses::Pass windCoefficients = passes.windCoefficients[b.sineForm];
   const int quarter = (n / 4 + 1) & ~1;
   const int chunkSize = quarter < kMinChunk ? kMinChunk : (quarter > kChunk ? kChunk : quarter);
+  const bool quietBlock = modulators.Quiet(n);  // then so is every chunk
   ChunkSignals chunks[3];
   ChunkSignals *c1 = nullptr, *c2 = nullptr;
   int m1 = 0, m2 = 0, slot = 0;
@@ -694,7 +697,7 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
     } else if (c1 == nullptr && c2 == nullptr) {
       break;
     }
-    const bool quiet = c != nullptr && modulators.Quiet(m);
+    const bool quiet = c != nullptr && (quietBlock || modulators.Quiet(m));
     if (quiet) {
       noise.FillEveryThird(c->noise, m);
     } else if (c != nullptr) {
