@@ -45,7 +45,6 @@ struct alignas(32) ChunkSignals {
   double gain[kChunk];       // speed gain
   double foliage[kChunk];    // X
   double wind[kChunk];       // W
-  double mix[kChunk];        // s
   double noise[kChunk];      // the cascade's draw of each sample, then times k
   double ou[2 * kChunk];     // the modulator outputs o and u of each sample
   double draws[3 * kChunk + 1];  // noise: wind, foliage and cascade draw of each sample (when latching)
@@ -60,8 +59,8 @@ struct VectorPasses {
   // V, f_z, f_z + q and the speed gain from the cascade's output, the envelope and o, for each
   // SineForm.
   Pass windCoefficients[4];
-  // s from X, W and the gain.
-  void (*mix)(const BlockSettings& b, ChunkSignals& c, int count) noexcept;
+  // s from X, W and the gain, into mix[0 .. count).
+  void (*mix)(const BlockSettings& b, const ChunkSignals& c, int count, double* mix) noexcept;
   // out[i] = x[i] + (x[i + 1] - x[i]) weight.
   void (*interpolate)(const double* x, double weight, double* out, int count) noexcept;
 };

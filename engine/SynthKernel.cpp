@@ -385,11 +385,11 @@ struct Filters {
   }
 };
 
-// Both delay lines, which are written together and so share their positions, stepped a chunk at
-// a time as ReadDelayLine and WriteDelayLine do for a line written since its reset. The chunk's
+// Both delay lines, which are written together and so share their positions, stepped a run at a
+// time as ReadDelayLine and WriteDelayLine do for a line written since its reset. The run's
 // writes go in first: a read reaches no further forward than the sample before its own (at a
 // delay of exactly 1 it also touches its own slot, but with weight 0), and no further back than
-// kDelayLineMaxDelay + 1 samples, which the chunk's writes do not reach.
+// kDelayLineMaxDelay + 1 samples, which the run's writes do not reach.
 struct DelayPair {
   double* shortStorage;
   double* longStorage;
@@ -468,7 +468,9 @@ struct DelayPair {
     }
   }
 };
-static_assert(kChunk < kDelayLineSize - kDelayLineMaxDelay - 1, "a chunk's writes must not reach its oldest reads");
+constexpr int kDelayRun = 32;
+static_assert(kChunk <= kDelayRun && kDelayRun < kDelayLineSize - kDelayLineMaxDelay - 1,
+              "a run's writes must not reach its oldest reads");
 
 // The three stages that carry state from sample to sample, each on its own chunk: the modulators
 // on chunk t, the cascade on chunk t - 1 and the filters on chunk t - 2, so that their three
@@ -685,6 +687,8 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
   ChunkSignals chunks[3];
   ChunkSignals *c1 = nullptr, *c2 = nullptr;
   int m1 = 0, m2 = 0, slot = 0;
+  alignas(32) double mix[kDelayRun + kChunk];  // s, waiting for the delays
+  int mixed = 0;
   int32_t next = 0, out = 0;
   for (;;) {
     ChunkSignals* c = nullptr;
@@ -722,16 +726,21 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
     if (c2 != nullptr) {
       const int whole = RoundUp(m2, passes.lanes);
       for (int i = m2; i < whole; ++i) c2->foliage[i] = c2->wind[i] = 0.0;
-      passes.mix(b, *c2, whole);
+      passes.mix(b, *c2, whole, mix + mixed);
+      mixed += m2;
+    }
+    // The delays take the mix up to kDelayRun samples at a time.
+    if (mixed > 0 && (mixed + chunkSize > kDelayRun || c1 == nullptr)) {
       double* out1 = outputs[0] + out;
       double* out2 = outputs[1] + out;
       if (steppedDelays) {
-        delays.Step(passes, c2->mix, out1, out2, m2);
+        delays.Step(passes, mix, out1, out2, mixed);
       } else {
-        DelayPass(k.shortDelay, b.shortDelay, c2->mix, out1, m2);
-        DelayPass(k.longDelay, b.longDelay, c2->mix, out2, m2);
+        DelayPass(k.shortDelay, b.shortDelay, mix, out1, mixed);
+        DelayPass(k.longDelay, b.longDelay, mix, out2, mixed);
       }
-      out += m2;
+      out += mixed;
+      mixed = 0;
     }
     c2 = c1;
     m2 = m1;
