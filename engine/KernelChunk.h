@@ -46,7 +46,7 @@ struct alignas(32) ChunkSignals {
   double foliage[kChunk];    // X
   double wind[kChunk];       // W
   double noise[kChunk];      // the cascade's draw of each sample, then times k
-  double ou[2 * kChunk];     // the modulator outputs o and u of each sample
+  double ou[2 * kChunk];     // the slewed values of the wind and foliage modulators of each sample
   double draws[3 * kChunk + 1];  // noise: wind, foliage and cascade draw of each sample (when latching)
 };
 

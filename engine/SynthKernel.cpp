@@ -265,7 +265,7 @@ inline double Lane1(__m128d x) noexcept { return _mm_cvtsd_f64(_mm_unpackhi_pd(x
 // Both modulators, wind in lane 0 and foliage in lane 1, held in registers over a chunk.
 struct Modulators {
   __m128d phase, previous, held, slewed;
-  __m128d step, depth, slew;
+  __m128d step, slew;
 
   Modulators(const SynthKernel& k, const BlockSettings& b) noexcept
       : phase(_mm_set_pd(k.foliageMod.phase, k.windMod.phase)),
@@ -273,7 +273,6 @@ struct Modulators {
         held(_mm_set_pd(k.foliageMod.held, k.windMod.held)),
         slewed(_mm_set_pd(k.foliageMod.slewed, k.windMod.slewed)),
         step(_mm_set_pd(b.foliageStep, b.windStep)),
-        depth(_mm_set_pd(b.foliageDepth, b.windDepth)),
         slew(_mm_set1_pd(b.slew)) {}
 
   void Store(SynthKernel& k) const noexcept {
@@ -310,7 +309,7 @@ struct Modulators {
     }
     previous = phase;
     slewed = _mm_add_pd(slewed, _mm_mul_pd(_mm_sub_pd(held, slewed), slew));
-    _mm_store_pd(c.ou + 2 * i, _mm_mul_pd(slewed, depth));
+    _mm_store_pd(c.ou + 2 * i, slewed);
   }
 
   static __m128d Wrap(__m128d x) noexcept {
