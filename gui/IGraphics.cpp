@@ -317,18 +317,29 @@ void IGraphics::HandleMouseDown(int x, int y, const MouseMods& mods) {
       mPlug->ShowHostParamMenu(paramIdx, x, y);
       return;
     }
+    EndOpenGesture();  // a second button pressed before the first was released
     mPlug->BeginParamGesture(paramIdx);
+    mGestureParam = paramIdx;
   }
+  const bool wasOpen = IsWindowOpen();
   control->HandleMouseDown(x, y, mods);
+  // The editor closed while the control ran a menu or dialog: no release will come.
+  if (wasOpen && !IsWindowOpen()) EndOpenGesture();
 }
 
 void IGraphics::HandleMouseUp(int x, int y, const MouseMods& mods) {
   const int target = CapturedOrTarget(x, y, false);
   ClearCapture();
-  if (target < 0) return;
-  IControl* control = mControls[static_cast<size_t>(target)];
-  control->HandleMouseUp(x, y, mods);
-  if (control->ParamIdx() >= 0 && mPlug) mPlug->EndParamGesture(control->ParamIdx());
+  if (target >= 0) mControls[static_cast<size_t>(target)]->HandleMouseUp(x, y, mods);
+  // Only the gesture a press began ends: a release after the host's parameter menu, or one that
+  // arrives without a press, must not send the host an end it never saw begin.
+  EndOpenGesture();
+}
+
+void IGraphics::EndOpenGesture() {
+  const int paramIdx = mGestureParam;
+  mGestureParam = -1;
+  if (paramIdx >= 0 && mPlug) mPlug->EndParamGesture(paramIdx);
 }
 
 bool IGraphics::HandleDoubleClick(int x, int y, const MouseMods& mods) {

@@ -161,6 +161,8 @@ class IGraphics {
   // The captured control when there is one, else the hit one.
   int CapturedOrTarget(int x, int y, bool mouseOver) const;
   void ClearCapture() noexcept;
+  // Ends the gesture a press began (EndParamGesture), if one is open.
+  void EndOpenGesture();
   // The raster blit or fill mode for a blend (null: copy with source alpha).
   static int RasterMode(const BlendSpec* blend) noexcept;
   // The underlay: the opaque background covering the editor and the plain bitmap layers straight
@@ -182,6 +184,7 @@ class IGraphics {
   int mHeight = 0;
   int mFrameRate = kDefaultFrameRate;
   int mMouseCapture = -1;
+  int mGestureParam = -1;  // the parameter whose gesture a press began and no release ended yet
   int mMouseOver = -1;
   int mMouseX = -1;
   int mMouseY = -1;

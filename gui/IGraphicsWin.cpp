@@ -252,10 +252,33 @@ void IGraphicsWin::CloseEditorWindow() {
   if (!mModal.RequestClose()) {
     // A menu or dialog loop runs on our stack: end it; the loop's owner closes afterwards.
     EndMenu();
+    CancelDialogs();
     CloseTextEntry(false);
     return;
   }
+  EndOpenGesture();  // closed between a press and its release
   DestroyWindowNow();
+}
+
+void IGraphicsWin::CancelDialogs() {
+  // A dialog given a child window as owner is owned by that window's top-level ancestor.
+  struct Owners {
+    HWND editor;
+    HWND root;
+  } owners{H(mWindow), GetAncestor(H(mWindow), GA_ROOT)};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM p) -> BOOL {
+        const auto* o = reinterpret_cast<const Owners*>(p);
+        const HWND owner = GetWindow(w, GW_OWNER);
+        char name[16] = "";
+        GetClassNameA(w, name, sizeof name);
+        if (owner && (owner == o->editor || owner == o->root) && std::strcmp(name, "#32770") == 0) {
+          PostMessageA(w, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&owners));
 }
 
 void IGraphicsWin::OnTimerTick() {

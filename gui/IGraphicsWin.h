@@ -57,6 +57,9 @@ class IGraphicsWin : public IGraphics {
   void CloseTextEntry(bool apply);
   void* MainWindow();
   void DestroyWindowNow();
+  // Cancels the dialogs of this thread that the editor (or its top-level window) owns, so that a
+  // close requested during a dialog's loop ends that loop.
+  void CancelDialogs();
 
   void* mModule = nullptr;
   void* mWindow = nullptr;

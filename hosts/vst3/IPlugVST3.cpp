@@ -2,10 +2,9 @@
 #include "hosts/vst3/IPlugVST3.h"
 #include "hosts/vst3/IPlugVST3View.h"
 
-#include "hosts/vst3/IPlugVST3View.h"
-
 #include "vst3support/String.h"
 
+#include "pluginterfaces/vst/ivstcontextmenu.h"
 #include "pluginterfaces/vst/ivsthostapplication.h"
 
 #include <cstdio>
@@ -165,8 +164,21 @@ bool IPlugVST3::IsTypeOf(const char* name) const noexcept {
   return vst3support::IsName(name, "IPlugVST3") || SingleComponentEffect::IsTypeOf(name);
 }
 
-void IPlugVST3::ShowHostParamMenu(int /*paramIdx*/, int /*x*/, int /*y*/) {
-  // Needs an open editor view; there is none until the editor lands.
+void IPlugVST3::ShowHostParamMenu(int paramIdx, int x, int y) {
+  IComponentHandler* handler = ComponentHandler();
+  if (!handler || mViews.empty() || paramIdx < 0 || paramIdx >= NParams()) return;
+  IComponentHandler3* handler3 = nullptr;
+  if (handler->queryInterface(IComponentHandler3::iid, reinterpret_cast<void**>(&handler3)) != kResultOk ||
+      !handler3) {
+    return;
+  }
+  const ParamID id = static_cast<ParamID>(paramIdx);
+  // The host fills the menu with its own entries (automation, MIDI learn) for this parameter.
+  if (IContextMenu* menu = handler3->createContextMenu(static_cast<IPlugView*>(mViews.front()), &id)) {
+    menu->popup(x, y);
+    menu->release();
+  }
+  handler3->release();
 }
 
 void IPlugVST3::BeginParamGesture(int paramIdx) {

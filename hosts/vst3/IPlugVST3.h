@@ -133,6 +133,8 @@ class IPlugVST3 : public IPlugBase, public Steinberg::Vst::IUnitInfo, public vst
   bool IsTypeOf(const char* name) const noexcept override;
 
   // Overrides of the core (UI thread unless stated).
+  // The host's context menu for a parameter at (x, y) in the editor, through IComponentHandler3 and
+  // the first open view; nothing without either.
   void ShowHostParamMenu(int paramIdx, int x, int y) override;
   void BeginParamGesture(int paramIdx) override;
   void NotifyHostParamValue(int paramIdx, double normalized) override;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -84,8 +85,9 @@ TEST_F(Surface, GesturesBracketAPressOfABoundControlButNotADoubleClick) {
   g->HandleMouseUp(120, 120, MouseMods());
   g->HandleMouseDown(20, 20, MouseMods());  // no parameter: no gesture
   g->HandleMouseUp(20, 20, MouseMods());
+  g->HandleMouseUp(120, 120, MouseMods());  // a release without a press ends nothing
   EXPECT_EQ((std::vector<std::string>{"begin 3", "end 3"}), plug->log);
-  EXPECT_EQ((std::vector<std::string>{"knob down", "knob up", "a down", "a up"}), events);
+  EXPECT_EQ((std::vector<std::string>{"knob down", "knob up", "a down", "a up", "knob up"}), events);
 
   plug->log.clear();
   events.clear();
@@ -119,6 +121,10 @@ TEST_F(Surface, RightClickOnAParameterIsTheHostsUnderVst3Only) {
     EXPECT_EQ(c.host, plug->log) << c.api << c.right << c.x;
     EXPECT_EQ(c.control, events) << c.api << c.right << c.x;
     EXPECT_EQ(c.control.empty() ? -1 : (c.x == 120 ? 5 : 1), g->CapturedControl());
+    // The release ends only a gesture the press began.
+    const bool began = c.host == std::vector<std::string>{"begin 3"};
+    g->HandleMouseUp(c.x, c.y, mods);
+    EXPECT_EQ(std::count(plug->log.begin(), plug->log.end(), "end 3"), began ? 1 : 0) << c.api << c.right << c.x;
   }
 }
 

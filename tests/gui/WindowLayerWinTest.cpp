@@ -3,6 +3,7 @@
 
 #include "core/PlugParam.h"
 #include "gui/IGraphicsWin.h"
+#include "tests/gui/ModalDriverWin.h"
 #include "raster/LICE_CachedFont.h"
 #include "raster/LICE_SysBitmap.h"
 
@@ -173,6 +174,123 @@ TEST_F(WindowLayer, TextEntryFiltersKeysAndAppliesOrDropsOnTheNextTick) {
   EXPECT_FALSE(IsWindow(w));
   EXPECT_EQ(g->TextEntryWindow(), nullptr);
   EXPECT_FALSE(g->TextEntry().IsOpen());
+  delete g;
+}
+
+// The native menu, driven with keys inside TrackPopupMenu's own loop: its items carry the
+// numbering of their menu's style, and the menu reported is the one the entry was picked in.
+TEST_F(WindowLayer, PopupMenuShowsNumberedItemsAndReportsThePickedEntry) {
+  struct Case {
+    int style;
+    const char* first;    // the text shown for item 1 of the 12
+    const char* twelfth;  // and for item 12, the sub-menu heading
+    std::vector<int> keys;
+    int pickedIn;  // 0: the top menu, 1: the sub-menu, -1: nothing picked
+    int chosen;
+  };
+  const Case cases[] = {
+      {0, "Gust", "More", {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}, 0, 2},
+      {1, "1: Gust", "12: More", {VK_UP, VK_RIGHT, VK_DOWN, VK_RETURN}, 1, 1},
+      {2, "01: Gust", "12: More", {VK_DOWN, VK_RETURN}, 0, 0},
+      {3, "001: Gust", "012: More", {VK_ESCAPE}, -1, -1},
+  };
+  std::vector<std::string> log;
+  IGraphicsWin* g = MakeEditor(&log);
+  ASSERT_NE(g->OpenEditorWindow(host), nullptr);
+  for (const Case& c : cases) {
+    PopupMenu top(c.style), sub(2);
+    for (int i = 0; i < 11; ++i) top.AddItem(i == 0 ? "Gust" : "Breeze");
+    sub.AddItem("Ash");
+    sub.AddItem("Elm");
+    top.AddItem("More", &sub);
+    std::vector<std::string> shown, subShown;
+    ModalDriver driver([&] {
+      HWND menu = ModalDriver::MenuWindow();
+      if (!menu) return false;
+      shown = ModalDriver::MenuTexts(menu);
+      ModalDriver::PostKeys(menu, c.keys);
+      return true;
+    });
+    PopupMenu* picked = g->ShowPopupMenu(&top, GuiRect{10, 10, 60, 60});
+    ASSERT_TRUE(driver.Done()) << c.style;
+    ASSERT_EQ(shown.size(), 12u) << c.style;
+    EXPECT_EQ(shown[0], c.first);
+    EXPECT_EQ(shown[11], c.twelfth);
+    EXPECT_EQ(picked, c.pickedIn == 0 ? &top : c.pickedIn == 1 ? &sub : nullptr) << c.style;
+    if (picked) EXPECT_EQ(picked->Chosen(), c.chosen) << c.style;
+    EXPECT_EQ(ModalDriver::MenuWindow(), nullptr) << "the menu is gone";
+  }
+  EXPECT_TRUE(IsWindow(static_cast<HWND>(g->NativeWindow())));
+  delete g;
+}
+
+// The host closes the editor while the menu's loop runs: the menu ends unpicked, and the window,
+// its class and its timer go once the loop has returned.
+TEST_F(WindowLayer, ClosingTheEditorDuringAMenuEndsTheMenuAndLeavesNothing) {
+  std::vector<std::string> log;
+  IGraphicsWin* g = MakeEditor(&log);
+  HWND w = static_cast<HWND>(g->OpenEditorWindow(host));
+  ASSERT_NE(w, nullptr);
+  PopupMenu menu;
+  menu.AddItem("Gust");
+  bool closedInside = false;
+  ModalDriver driver([&] {
+    if (!ModalDriver::MenuWindow()) return false;
+    g->CloseEditorWindow();
+    closedInside = !g->IsWindowOpen();
+    return true;
+  });
+  EXPECT_EQ(g->ShowPopupMenu(&menu, GuiRect{10, 10, 60, 60}), nullptr);
+  ASSERT_TRUE(driver.Done());
+  EXPECT_FALSE(driver.Forced()) << "the menu ends without the user";
+  EXPECT_FALSE(closedInside) << "the window stays while the loop runs on it";
+  EXPECT_FALSE(g->IsWindowOpen());
+  EXPECT_FALSE(IsWindow(w));
+  EXPECT_EQ(ModalDriver::MenuWindow(), nullptr);
+  EXPECT_EQ(IGraphicsWin::OpenWindowCount(), 0);
+  WNDCLASSA info;
+  EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), IGraphicsWin::WindowClassName(), &info));
+  log.clear();
+  g->OnTimerTick();
+  EXPECT_TRUE(log.empty());
+  // Reopening works as before.
+  ASSERT_NE(g->OpenEditorWindow(host), nullptr);
+  delete g;
+}
+
+// The colour dialog shows the prompt as its title; OK returns the colour set in its fields (alpha
+// kept), Cancel returns false and leaves the colour alone.
+TEST_F(WindowLayer, ColourDialogReturnsTheChosenColourOrFalseOnCancel) {
+  std::vector<std::string> log;
+  IGraphicsWin* g = MakeEditor(&log);
+  ASSERT_NE(g->OpenEditorWindow(host), nullptr);
+  for (int button : {IDOK, IDCANCEL}) {
+    std::string title;
+    ModalDriver driver([&] {
+      HWND dialog = ModalDriver::FindThreadWindow("#32770");
+      if (!dialog) return false;
+      char text[64] = "";
+      GetWindowTextA(dialog, text, sizeof text);
+      title = text;
+      const int fields[3] = {706, 707, 708};  // the red, green and blue edits
+      const char* values[3] = {"12", "34", "56"};
+      for (int i = 0; i < 3; ++i) {
+        if (HWND edit = GetDlgItem(dialog, fields[i])) SetWindowTextA(edit, values[i]);
+      }
+      ModalDriver::PressButton(dialog, button);
+      return true;
+    });
+    GuiColor color{200, 1, 2, 3};
+    const bool ok = g->AskForColor(color, "Panel colour");
+    ASSERT_TRUE(driver.Done());
+    EXPECT_EQ(title, "Panel colour");
+    EXPECT_EQ(ok, button == IDOK);
+    const GuiColor expected = button == IDOK ? GuiColor{200, 12, 34, 56} : GuiColor{200, 1, 2, 3};
+    EXPECT_EQ(color.A, expected.A);
+    EXPECT_EQ(color.R, expected.R);
+    EXPECT_EQ(color.G, expected.G);
+    EXPECT_EQ(color.B, expected.B);
+  }
   delete g;
 }
 

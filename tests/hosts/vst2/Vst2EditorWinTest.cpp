@@ -4,6 +4,7 @@
 #include "tests/hosts/vst2/ModuleLoader.h"
 
 #include "engine/KernelParams.h"
+#include "tests/gui/ModalDriverWin.h"
 
 #include <windows.h>
 
@@ -67,6 +68,55 @@ TEST(Vst2Editor, OpensAtItsOwnSizeSendsGesturesForAKnobDragAndClosesCleanly) {
     }
   }
   EXPECT_EQ(GetWindow(window, GW_CHILD), nullptr);
+  DestroyWindow(window);
+}
+
+// effEditClose while the preset menu's loop runs: the menu ends, the editor's window goes once the
+// loop has returned, and the reopened editor's step button is a gesture the host automates.
+TEST(Vst2Editor, ClosingDuringThePresetMenuLeavesNothingAndTheReopenedEditorSteps) {
+  LoadedModule module{SYLVANE_VST2_MODULE};
+  ASSERT_TRUE(module.Loaded()) << module.Error();
+  FakeVstHost host;
+  AEffect* effect = reinterpret_cast<Entry>(module.Symbol("VSTPluginMain"))(&FakeVstHost::Callback);
+  ASSERT_NE(effect, nullptr);
+  effect->user = &host;
+  Dispatch(effect, effOpen);
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "SylvaneVst2MenuTestHost";
+  RegisterClassA(&wc);
+  HWND window = CreateWindowExA(0, wc.lpszClassName, "host", WS_POPUP | WS_VISIBLE, 0, 0, 500, 480, nullptr,
+                                nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+
+  ASSERT_EQ(Dispatch(effect, effEditOpen, 0, 0, window), 1);
+  HWND editor = GetWindow(window, GW_CHILD);
+  ASSERT_NE(editor, nullptr);
+  ModalDriver driver([&] {
+    if (!ModalDriver::MenuWindow()) return false;
+    Dispatch(effect, effEditClose);
+    return true;
+  });
+  SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(250, 52));  // the preset name
+  ASSERT_TRUE(driver.Done());
+  EXPECT_FALSE(driver.Forced()) << "the menu ends without the user";
+  EXPECT_FALSE(IsWindow(editor));
+  EXPECT_EQ(GetWindow(window, GW_CHILD), nullptr);
+  EXPECT_EQ(ModalDriver::MenuWindow(), nullptr);
+
+  ASSERT_EQ(Dispatch(effect, effEditOpen, 0, 0, window), 1);
+  editor = GetWindow(window, GW_CHILD);
+  ASSERT_NE(editor, nullptr);
+  host.requests.clear();
+  host.automated.clear();
+  SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(450, 52));  // the forward button
+  SendMessageA(editor, WM_LBUTTONUP, 0, MAKELPARAM(450, 52));
+  EXPECT_EQ(host.Count(audioMasterBeginEdit), 1);
+  EXPECT_EQ(host.Count(audioMasterEndEdit), 1);
+  EXPECT_EQ(host.automated, (std::vector<std::pair<int, float>>{{kPresetForward, 1.0f}, {kPresetForward, 0.0f}}));
+  Dispatch(effect, effEditClose);
+  Dispatch(effect, effClose);
   DestroyWindow(window);
 }
 

@@ -170,7 +170,41 @@ tresult PLUGIN_API ComponentHandler::restartComponent(int32 flags) {
   return kResultOk;
 }
 
+namespace {
+// A host menu that only records where it was asked to pop up.
+class RecordingMenu : public vst3support::FObject, public IContextMenu {
+ public:
+  explicit RecordingMenu(std::vector<std::string>* calls) : mCalls(calls) {}
+  int32 PLUGIN_API getItemCount() override { return 0; }
+  tresult PLUGIN_API getItem(int32, Item&, IContextMenuTarget**) override { return kResultFalse; }
+  tresult PLUGIN_API addItem(const Item&, IContextMenuTarget*) override { return kResultOk; }
+  tresult PLUGIN_API removeItem(const Item&, IContextMenuTarget*) override { return kResultOk; }
+  tresult PLUGIN_API popup(UCoord x, UCoord y) override {
+    mCalls->push_back("popup " + std::to_string(x) + "," + std::to_string(y));
+    return kResultOk;
+  }
+  tresult PLUGIN_API queryInterface(const TUID iid, void** obj) override {
+    if (obj && Answer(iid, IContextMenu::iid, static_cast<IContextMenu*>(this), obj)) return kResultOk;
+    return FObject::queryInterface(iid, obj);
+  }
+  uint32 PLUGIN_API addRef() override { return FObject::addRef(); }
+  uint32 PLUGIN_API release() override { return FObject::release(); }
+
+ private:
+  std::vector<std::string>* mCalls;
+};
+}  // namespace
+
+IContextMenu* PLUGIN_API ComponentHandler::createContextMenu(IPlugView* plugView, const ParamID* paramID) {
+  menuView = plugView;
+  calls.push_back("m" + (paramID ? std::to_string(*paramID) : std::string("-")));
+  return new RecordingMenu(&calls);
+}
+
 tresult PLUGIN_API ComponentHandler::queryInterface(const TUID iid, void** obj) {
   if (obj && Answer(iid, IComponentHandler::iid, static_cast<IComponentHandler*>(this), obj)) return kResultOk;
+  if (obj && contextMenus && Answer(iid, IComponentHandler3::iid, static_cast<IComponentHandler3*>(this), obj)) {
+    return kResultOk;
+  }
   return FObject::queryInterface(iid, obj);
 }

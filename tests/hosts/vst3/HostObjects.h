@@ -8,6 +8,7 @@
 
 #include "pluginterfaces/base/ibstream.h"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
+#include "pluginterfaces/vst/ivstcontextmenu.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 #include "pluginterfaces/vst/ivstevents.h"
 #include "pluginterfaces/vst/ivsthostapplication.h"
@@ -106,9 +107,15 @@ class EventList : public vst3support::FObject, public Steinberg::Vst::IEventList
   std::vector<Steinberg::Vst::Event> mEvents;
 };
 
-// Records gestures as "b<id>", "p<id>=<value>", "e<id>" and restarts as "r<flags>".
-class ComponentHandler : public vst3support::FObject, public Steinberg::Vst::IComponentHandler {
+// Records gestures as "b<id>", "p<id>=<value>", "e<id>" and restarts as "r<flags>". With
+// contextMenus set it is also an IComponentHandler3: createContextMenu records "m<id>" (the
+// view it was given is kept in menuView) and the menu's popup "popup <x>,<y>".
+class ComponentHandler : public vst3support::FObject,
+                         public Steinberg::Vst::IComponentHandler,
+                         public Steinberg::Vst::IComponentHandler3 {
  public:
+  Steinberg::Vst::IContextMenu* PLUGIN_API createContextMenu(Steinberg::IPlugView* plugView,
+                                                             const Steinberg::Vst::ParamID* paramID) override;
   Steinberg::tresult PLUGIN_API beginEdit(Steinberg::Vst::ParamID id) override;
   Steinberg::tresult PLUGIN_API performEdit(Steinberg::Vst::ParamID id, Steinberg::Vst::ParamValue value) override;
   Steinberg::tresult PLUGIN_API endEdit(Steinberg::Vst::ParamID id) override;
@@ -117,4 +124,6 @@ class ComponentHandler : public vst3support::FObject, public Steinberg::Vst::ICo
   Steinberg::uint32 PLUGIN_API addRef() override { return FObject::addRef(); }
   Steinberg::uint32 PLUGIN_API release() override { return FObject::release(); }
   std::vector<std::string> calls;
+  bool contextMenus = false;
+  Steinberg::IPlugView* menuView = nullptr;
 };

@@ -5,6 +5,7 @@
 
 #include "instrument/Sylvane.h"
 
+#include "pluginterfaces/gui/iplugview.h"
 #include "pluginterfaces/vst/ivstprocesscontext.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +88,37 @@ TEST(Vst3Adapter, EditorGesturesAndLatencyReachTheComponentHandler) {
   in.plug->BeginParamGesture(-1);
   in.plug->SetLatency(0);
   EXPECT_EQ(handler->calls, (std::vector<std::string>{"b3", "p3=0.500000", "e3", "r8"}));
+  in.plug->setComponentHandler(nullptr);
+  EXPECT_EQ(handler->release(), 0u);
+}
+
+// The host's parameter menu needs a handler that offers IComponentHandler3 and an open view, and
+// is asked for that view and the parameter's ID at the editor's coordinates.
+TEST(Vst3Adapter, HostParamMenuOpensThroughTheHandlerForTheFirstView) {
+  Instance in;
+  ComponentHandler* handler = new ComponentHandler;
+  ASSERT_EQ(in.plug->setComponentHandler(handler), kResultOk);
+  in.plug->ShowHostParamMenu(3, 1, 2);  // no view yet
+  handler->contextMenus = true;
+  in.plug->ShowHostParamMenu(3, 1, 2);
+  EXPECT_TRUE(handler->calls.empty());
+  IPlugView* first = in.plug->createView(ViewType::kEditor);
+  IPlugView* second = in.plug->createView(ViewType::kEditor);
+  ASSERT_TRUE(first && second);
+  handler->contextMenus = false;
+  in.plug->ShowHostParamMenu(3, 1, 2);  // a handler without context menus
+  EXPECT_TRUE(handler->calls.empty());
+  handler->contextMenus = true;
+  in.plug->ShowHostParamMenu(-1, 1, 2);
+  in.plug->ShowHostParamMenu(in.plug->NParams(), 1, 2);
+  EXPECT_TRUE(handler->calls.empty());
+  in.plug->ShowHostParamMenu(24, 810, 290);
+  EXPECT_EQ(handler->calls, (std::vector<std::string>{"m24", "popup 810,290"}));
+  EXPECT_EQ(handler->menuView, first);
+  first->release();  // the next view in the list takes over
+  in.plug->ShowHostParamMenu(0, 5, 6);
+  EXPECT_EQ(handler->menuView, second);
+  second->release();
   in.plug->setComponentHandler(nullptr);
   EXPECT_EQ(handler->release(), 0u);
 }
