@@ -426,12 +426,13 @@ struct DelayPair {
   }
 
   void Step(const VectorPasses& passes, const double* mix, double* out1, double* out2, int m) noexcept {
-    for (int i = 0; i < m;) {
+    // Copied by hand: a library call costs more than these few samples (a good deal more in
+    // some C runtimes).
+    for (int i = 0; i < m; ++i) {
       const int32_t pos = (at + i) & mask;
-      const int run = m - i < size - pos ? m - i : size - pos;
-      std::memcpy(shortStorage + pos, mix + i, sizeof(double) * static_cast<size_t>(run));
-      std::memcpy(longStorage + pos, mix + i, sizeof(double) * static_cast<size_t>(run));
-      i += run;
+      const __m128d x = _mm_load_sd(mix + i);
+      _mm_store_sd(shortStorage + pos, x);
+      _mm_store_sd(longStorage + pos, x);
     }
     Read(passes, shortStorage, shortDelay, shortBehind, out1, m);
     Read(passes, longStorage, longDelay, longBehind, out2, m);
