@@ -232,8 +232,9 @@ void EnvelopePass(SynthKernel& k, const BlockSettings& b, double* env, int m) no
       const bool silent = k.envStage == kEnvIdle && k.envLevel == 0.0 && k.envSmoothed < 1e-300;
       if (silent) k.envSmoothed = 0.0;
       if (full || silent) {
-        const double value = full ? 1.0 : 0.0;
-        for (; i < m; ++i) env[i] = value;
+        const __m128d value = _mm_set1_pd(full ? 1.0 : 0.0);
+        for (; i + 1 < m; i += 2) _mm_storeu_pd(env + i, value);
+        if (i < m) env[i] = full ? 1.0 : 0.0;
         return;
       }
       if (k.envStage == kEnvAttack || k.envStage == kEnvRelease) {
@@ -428,11 +429,20 @@ struct DelayPair {
   void Step(const VectorPasses& passes, const double* mix, double* out1, double* out2, int m) noexcept {
     // Copied by hand: a library call costs more than these few samples (a good deal more in
     // some C runtimes).
-    for (int i = 0; i < m; ++i) {
+    for (int i = 0; i < m;) {
       const int32_t pos = (at + i) & mask;
-      const __m128d x = _mm_load_sd(mix + i);
-      _mm_store_sd(shortStorage + pos, x);
-      _mm_store_sd(longStorage + pos, x);
+      const int run = m - i < size - pos ? m - i : size - pos;
+      double* shortAt = shortStorage + pos;
+      double* longAt = longStorage + pos;
+      const double* from = mix + i;
+      int j = 0;
+      for (; j + 1 < run; j += 2) {
+        const __m128d x = _mm_loadu_pd(from + j);
+        _mm_storeu_pd(shortAt + j, x);
+        _mm_storeu_pd(longAt + j, x);
+      }
+      if (j < run) shortAt[j] = longAt[j] = from[j];
+      i += run;
     }
     Read(passes, shortStorage, shortDelay, shortBehind, out1, m);
     Read(passes, longStorage, longDelay, longBehind, out2, m);
