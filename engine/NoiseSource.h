@@ -67,8 +67,11 @@ class NoiseSource {
     constexpr uint32_t a12 = a6 * a6, c12 = c6 * a6 + c6;
     int i = 0;
     if (count >= 4) {
-      const uint32_t s0 = mState * a3 + c3, s1 = s0 * a3 + c3, s2 = s1 * a3 + c3, s3 = s2 * a3 + c3;
-      __m128i s = _mm_set_epi32(static_cast<int>(s3), static_cast<int>(s2), static_cast<int>(s1), static_cast<int>(s0));
+      __m128i s = mLanes;
+      if (!(mHaveLanes && mLanesFrom == mState)) {
+        const uint32_t s0 = mState * a3 + c3, s1 = s0 * a3 + c3, s2 = s1 * a3 + c3, s3 = s2 * a3 + c3;
+        s = _mm_set_epi32(static_cast<int>(s3), static_cast<int>(s2), static_cast<int>(s1), static_cast<int>(s0));
+      }
       const __m128i mul = _mm_set1_epi32(static_cast<int>(a12)), add = _mm_set1_epi32(static_cast<int>(c12));
       const __m128i mantissa = _mm_set1_epi32(0x007FFFFF), one = _mm_set1_epi32(0x3F800000);
       const __m128 two = _mm_set1_ps(2.0f), three = _mm_set1_ps(3.0f);
@@ -78,16 +81,21 @@ class NoiseSource {
         _mm_storeu_pd(out + i, _mm_cvtps_pd(v));
         _mm_storeu_pd(out + i + 2, _mm_cvtps_pd(_mm_movehl_ps(v, v)));
         i += 4;
-        if (count - i < 4) {
-          mState = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_shuffle_epi32(s, _MM_SHUFFLE(3, 3, 3, 3))));
-          break;
-        }
+        const uint32_t last = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_shuffle_epi32(s, _MM_SHUFFLE(3, 3, 3, 3))));
         // s * a12 + c12 in each 32-bit lane: the low halves of two 32 x 32 -> 64 products.
         const __m128i even = _mm_mul_epu32(s, mul);
         const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(s, 32), mul);
         s = _mm_add_epi32(_mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
                                              _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0))),
                           add);
+        if (count - i < 4) {
+          // The lanes of the next call, if it starts from here.
+          mState = last;
+          mLanes = s;
+          mLanesFrom = last;
+          mHaveLanes = true;
+          break;
+        }
       }
     }
     for (; i < count; ++i) {
@@ -109,6 +117,10 @@ class NoiseSource {
   static double Value(uint32_t state) noexcept { return static_cast<double>(ToUnitFloat(state) * 2.0f - 3.0f); }
   explicit NoiseSource(uint32_t state) noexcept : mState(state) {}
   uint32_t mState;
+  // FillEveryThird's four lane states for the next call, valid while the state is mLanesFrom.
+  __m128i mLanes = _mm_setzero_si128();
+  uint32_t mLanesFrom = 0;
+  bool mHaveLanes = false;
 };
 
 // Sets the shared state (the module does this with 2 at load; tests use it to restart the sequence).

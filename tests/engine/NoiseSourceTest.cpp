@@ -106,3 +106,26 @@ TEST(NoiseSource, FillGivesThePlainSequenceForEveryCount) {
   }
   EXPECT_EQ(plain.Draw(), filled.Draw());
 }
+
+// Quiet chunks draw only every third value, in runs of any length one after another (a run of a
+// multiple of four hands its lane states on to the next); a plain draw in between must not be
+// taken for a continuation.
+TEST(NoiseSource, FillEveryThirdGivesEveryThirdPlainDrawForEveryRun) {
+  SeedNoiseSource(2);
+  NoiseSource filled = NoiseSource::Reserve(100000);
+  SeedNoiseSource(2);
+  NoiseSource plain = NoiseSource::Reserve(100000);
+  double buffer[100];
+  for (int count : {16, 16, 0, 8, 1, 4, 4, 7, 32, 5, 3, 12, 12, 20}) {
+    filled.FillEveryThird(buffer, count);
+    for (int i = 0; i < count; ++i) {
+      plain.Draw();
+      plain.Draw();
+      ASSERT_EQ(plain.Draw(), buffer[i]) << count << " " << i;
+    }
+    if (count == 8) {
+      EXPECT_EQ(plain.Draw(), filled.Draw());
+    }
+  }
+  EXPECT_EQ(plain.Draw(), filled.Draw());
+}
