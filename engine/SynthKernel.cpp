@@ -1,19 +1,19 @@
 // The perform routine renders a block in chunks of up to kChunk samples, one pass per stage of the
 // signal flow. One sample's path through the whole flow is a single long dependent chain, so a
 // sample-by-sample loop leaves the processor waiting; in passes, consecutive samples overlap:
-// - the stages that carry state from sample to sample (modulators, one-pole cascade, filters,
-//   delays) run in fused loops, chunk t's modulators beside chunk t - 1's filters and chunk t's
-//   cascade beside chunk t - 1's delays, so that two dependency chains advance at once;
-// - the stages without state (cutoff and corner sines, wind coefficients, mix) run two samples
-//   per SSE2 instruction, the two modulators, the two filter pairs and the two delay lines each
-//   share one register;
-// - a held note or a silent envelope fills the chunk with a constant, and fades step their ramp
-//   first and their power curve after, off the smoother's chain.
+// - the stages that carry state from sample to sample run side by side in one loop, each on its
+//   own chunk: chunk t's modulators, chunk t - 1's one-pole cascade and chunk t - 2's filters;
+//   the two modulators share one register, and so do the two filter pairs;
+// - the stages without state (sines, coefficients, mix, delay reads) are vector passes, four
+//   lanes wide where the processor has AVX and two lanes wide otherwise, with the same figures;
+// - a held note or a silent envelope fills the chunk with a constant, fades step their ramp
+//   first and their power curve after, off the smoother's chain, and chunks in which no
+//   modulator latches draw only the cascade's noise.
 // Every output stays within 1e-12 of the plain per-sample order: the sines are a polynomial within
 // an ulp or so of the library's for the arguments these filters use, the fade curve is
-// c^2 e^(0.001 ln c) instead of pow, the filters' high-pass sum is regrouped, and the hand
-// flushes of tiny states are left to the flush-to-zero mode (denormals are the only thing they
-// cleared that matters for speed).
+// c^2 e^(0.001 ln c) instead of pow, the one-pole stages and the filters' high-pass sum are
+// regrouped, and the hand flushes of tiny states are left to the flush-to-zero mode (denormals
+// are the only thing they cleared that matters for speed).
 #include "engine/SynthKernel.h"
 
 #include "engine/DenormalGuard.h"
