@@ -7,6 +7,9 @@
 #include "gui/IControl.h"
 #include "gui/IGraphics.h"
 #include "gui/IKnobMultiControl.h"
+#include "engine/KernelParams.h"
+#include "instrument/PresetFile.h"
+#include "instrument/PresetLibrary.h"
 #include "hosts/vst3/SylvaneAdapter.h"
 #include "instrument/Sylvane.h"
 #include "raster/LICE_SysBitmap.h"
@@ -24,6 +27,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
 #include <memory>
 #include <string>
 #include <vector>
@@ -256,6 +262,58 @@ TEST(Vst3EditorX11, RealDragAndWheelReachTheHostWithTheKnobArithmetic) {
   EXPECT_NEAR(std::stod(wheel.substr(wheel.find('=') + 1)), dragged - 0.01, 1e-6) << wheel;
   EXPECT_NEAR(e.p.controller->getParamNormalized(static_cast<ParamID>(id)), dragged - 0.01, 1e-6);
   e.view->removed();
+}
+
+TEST(Vst3EditorX11, ThePresetMenuOpensOnARealClickAndTheChosenPresetLoads) {
+  // The factory preset the user will pick, with values of its own; no other entry has a file, so
+  // only that entry loads anything.
+  const int blizzard = 6;
+  std::filesystem::create_directories(std::filesystem::path(PresetLibraryPath(blizzard)).parent_path());
+  std::ofstream(PresetLibraryPath(blizzard)) << "<AmpWindLevel>" << FormatPresetValue(0.81) << "</AmpWindLevel><WindSpeed>"
+                                             << FormatPresetValue(0.37) << "</WindSpeed>";
+  Editor e;
+  HostDisplay host;
+  const int left = 30, top = 20;
+  const xcb_window_t win = host.TopLevel(left, top, kW, kH);
+  e.view->setFrame(e.frame);
+  ASSERT_EQ(e.view->attached(reinterpret_cast<void*>(static_cast<uintptr_t>(win)), kPlatformTypeX11EmbedWindowID),
+            kResultTrue);
+  e.frame->RunTicks(1);
+
+  Sylvane reference{IPlugVST3::InstanceInfo{}};
+  HostApplication* refHost = new HostApplication("reference");
+  ASSERT_EQ(reference.initialize(refHost->Context()), kResultOk);
+  const GuiRect selector = PresetSelectorRect(reference.Graphics());
+  ASSERT_FALSE(selector.Empty());
+
+  // The user clicks the preset name, then "Factory > SFX", then "SFX - The Blizzard". The menu
+  // holds the UI thread (the host's loop) until then, so the user acts from another thread.
+  std::thread user([&] {
+    HostDisplay own;
+    const auto main = ChooseInSubMenu(own, left + (selector.left + selector.right) / 2,
+                                      top + (selector.top + selector.bottom) / 2, 2, 7, 4, 5);
+    EXPECT_EQ(main.x, left + selector.left);  // below the preset name
+    EXPECT_EQ(main.y, top + selector.bottom);
+  });
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < giveUp &&
+         std::abs(e.p.controller->getParamNormalized(kWindSpeed) - 0.37) > 1e-6) {
+    e.frame->RunTicks(1);
+  }
+  user.join();
+  EXPECT_NEAR(e.p.controller->getParamNormalized(kWindSpeed), 0.37, 1e-6);
+  EXPECT_NEAR(e.p.controller->getParamNormalized(kAmpWindLevel), 0.81, 1e-6);
+  EXPECT_TRUE(host.WaitForMenus(0).empty());
+
+  // The window shows what the same choice shows offscreen: knobs and the preset's name.
+  reference.SelectLibraryPreset(blizzard);
+  reference.WaitForPresetFiles();
+  e.frame->RunTicks(2);
+  const std::vector<uint32_t> expected = Snapshot(reference.Graphics());
+  EXPECT_EQ(Mismatches(host.CaptureSettled(host.Children(win)[0], kW, kH, expected), expected), 0u);
+  e.view->removed();
+  reference.terminate();
+  refHost->release();
 }
 
 TEST(Vst3EditorX11, TwoEditorsSideBySideAndAHostWindowDestroyedBeforeRemoved) {
