@@ -293,23 +293,29 @@ TEST_F(X11Layer, ResizeSizesAndRedrawsTheWindowAndChangesTheHostsWindowsOnlyUnde
     editor.PrepareBuffers();
     ASSERT_NE(editor.OpenEditorWindow(reinterpret_cast<void*>(static_cast<uintptr_t>(parent))), nullptr) << name;
     const auto window = static_cast<xcb_window_t>(reinterpret_cast<uintptr_t>(editor.NativeWindow()));
+    auto serve = [&] {
+      for (int i = 0; i < 2; ++i) {
+        host.Sync();
+        usleep(10000);
+        editor.ProcessEvents();
+        editor.TimerTick();
+      }
+      host.Sync();
+    };
+    editor.AddControl(new IPanelControl(&api, GuiRect{0, 0, 300, 200}, GuiColor{255, 30, 90, 160}));
+    serve();
     editor.Resize(c.w, c.h);
     EXPECT_EQ(editor.NControls(), 0) << name;
 
-    // The caller adds the controls again; one of them lies where only the new size reaches.
+    // The caller adds controls again, one where only the new size reaches; what none of them
+    // covers shows the cleared buffer, not the old picture.
     IGraphicsOffscreen reference(&api, c.w, c.h);
     reference.PrepareBuffers();
     for (IGraphics* to : {static_cast<IGraphics*>(&editor), static_cast<IGraphics*>(&reference)}) {
-      to->AddControl(new IPanelControl(&api, GuiRect{0, 0, c.w, c.h}, GuiColor{255, 30, 90, 160}));
+      to->AddControl(new IPanelControl(&api, GuiRect{20, 20, c.w / 2, c.h / 2}, GuiColor{255, 10, 160, 90}));
       to->AddControl(new IPanelControl(&api, GuiRect{c.w - 40, c.h - 30, c.w, c.h}, GuiColor{255, 220, 200, 10}));
     }
-    for (int i = 0; i < 2; ++i) {
-      host.Sync();
-      usleep(10000);
-      editor.ProcessEvents();
-      editor.TimerTick();
-    }
-    host.Sync();
+    serve();
     const int dW = c.api == kApiVst2 ? c.w - 300 : 0, dH = c.api == kApiVst2 ? c.h - 200 : 0;
     EXPECT_EQ(host.Size(window), std::make_pair(c.w, c.h)) << name;
     EXPECT_EQ(host.Size(outer), std::make_pair(320 + dW, 220 + dH)) << name;
