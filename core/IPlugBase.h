@@ -190,7 +190,6 @@ class IPlugBase {
   // Values the product changed on its own (a preset it loaded) that the host has not read yet.
   // Any thread, lock-free; the host is never called from here.
   void MarkHostViewStale() noexcept { mHostViewStale.store(true, std::memory_order_release); }
-  bool HostViewStale() const noexcept { return mHostViewStale.load(std::memory_order_acquire); }
   // UI thread only (the editor's redraw tick), without the lock: when marked, clears the mark and
   // calls NotifyHostProgramChange once. True when the host was told. Neither format gives the
   // plug-in a UI-thread call of its own while no editor is open: the host is told at the first
@@ -206,8 +205,9 @@ class IPlugBase {
   bool SerializeParams(StateChunk& chunk);
   // Reads one 64-bit value per parameter from pos on, clamping each to its parameter's range
   // (non-finite ones are skipped), then calls HandleParamChange for every parameter with
-  // RestoringState() true, and clears HostViewStale. When fewer than 8 bytes per parameter remain
-  // (or pos is -1), returns -1 and changes nothing; otherwise the position after the last value.
+  // RestoringState() true, and clears the host-view mark (MarkHostViewStale). When fewer than 8
+  // bytes per parameter remain (or pos is -1), returns -1 and changes nothing; otherwise the
+  // position after the last value.
   int UnserializeParams(const StateChunk& chunk, int pos);
   // n times: the first uninitialised slot takes the current state and name ("Empty" when null).
   void MakeDefaultPrograms(const char* name, int n);
