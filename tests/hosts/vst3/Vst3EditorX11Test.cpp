@@ -306,6 +306,11 @@ TEST(Vst3EditorX11, ThePresetMenuOpensOnARealClickAndTheChosenPresetLoads) {
   EXPECT_NEAR(e.p.controller->getParamNormalized(kWindSpeed), 0.37, 1e-6);
   EXPECT_NEAR(e.p.controller->getParamNormalized(kAmpWindLevel), 0.81, 1e-6);
   EXPECT_TRUE(host.WaitForMenus(0).empty());
+  // An editor tick after the load tells the host, once, to read the values again.
+  auto restarts = [&] { return std::count(e.handler->calls.begin(), e.handler->calls.end(), "r4"); };
+  for (int tick = 0; tick < 5 && restarts() == 0; ++tick) e.frame->RunTicks(1);
+  e.frame->RunTicks(1);
+  EXPECT_EQ(restarts(), 1);
 
   // The window shows what the same choice shows offscreen: knobs and the preset's name.
   reference.SelectLibraryPreset(blizzard);
