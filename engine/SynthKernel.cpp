@@ -1,28 +1,32 @@
 // The perform routine renders a block in chunks of up to kChunk samples, one pass per stage of the
 // signal flow. One sample's path through the whole flow is a single long dependent chain, so a
 // sample-by-sample loop leaves the processor waiting; in passes, consecutive samples overlap:
-// - the stages that carry state from sample to sample (modulators, one-pole cascade, filters,
-//   delays) run in fused loops, chunk t's modulators beside chunk t - 1's filters and chunk t's
-//   cascade beside chunk t - 1's delays, so that two dependency chains advance at once;
-// - the stages without state (cutoff and corner sines, wind coefficients, mix) run two samples
-//   per SSE2 instruction, the two modulators, the two filter pairs and the two delay lines each
-//   share one register;
-// - a held note or a silent envelope fills the chunk with a constant, and fades step their ramp
-//   first and their power curve after, off the smoother's chain.
+// - the stages that carry state from sample to sample run side by side in one loop, each on its
+//   own chunk: chunk t's modulators, chunk t - 1's one-pole cascade and chunk t - 2's filters;
+//   the two modulators share one register, and so do the two filter pairs;
+// - the stages without state (sines, coefficients, mix, delay reads) are vector passes, four
+//   lanes wide where the processor has AVX and two lanes wide otherwise, with the same figures;
+// - a held note or a silent envelope fills the chunk with a constant, fades step their ramp
+//   first and their power curve after, off the smoother's chain, and chunks in which no
+//   modulator latches draw only the cascade's noise.
 // Every output stays within 1e-12 of the plain per-sample order: the sines are a polynomial within
 // an ulp or so of the library's for the arguments these filters use, the fade curve is
-// c^2 e^(0.001 ln c) instead of pow, the filters' high-pass sum is regrouped, and the hand
-// flushes of tiny states are left to the flush-to-zero mode (denormals are the only thing they
-// cleared that matters for speed).
+// c^2 e^(0.001 ln c) instead of pow, the one-pole stages and the filters' high-pass sum are
+// regrouped, and the hand flushes of tiny states are left to the flush-to-zero mode (denormals
+// are the only thing they cleared that matters for speed).
 #include "engine/SynthKernel.h"
 
 #include "engine/DenormalGuard.h"
+#include "engine/KernelChunk.h"
 #include "engine/NoiseSource.h"
 
 #include <cmath>
 #include <cstring>
 #include <emmintrin.h>
+#include <atomic>
 #include <new>
+
+using namespace sylvane_kernel;
 
 namespace {
 
@@ -37,9 +41,7 @@ constexpr ParamDefault kDefaults[kKernelParamCount] = {
     {0, -1, 10000}, {0, 0, 1},     {0.3, 0, 1},  {0, 0, 1},   {64, 0, 127}, {0, 0, 1},      {64, 0, 127},
     {0, 0, 0},      {1, 1, 1},     {0.94, 0, 1}, {0.12, 0, 1}, {0, 0, 1}};
 
-constexpr double kPi = 3.1415926535898;
 constexpr double kEnvelopeExponent = 2.001;
-constexpr int kChunk = 32;  // even: the vector passes take two samples at a time
 
 inline double Clamp(double x, double lo, double hi) noexcept {
   if (x < lo) return lo;
@@ -49,37 +51,6 @@ inline double Clamp(double x, double lo, double hi) noexcept {
 
 // For operands that are never NaN this is Clamp without a branch.
 inline __m128d ClampPd(__m128d x, __m128d lo, __m128d hi) noexcept { return _mm_min_pd(_mm_max_pd(x, lo), hi); }
-
-// sin(x) by its Taylor series: to x^9 for |x| <= 0.13 (every argument from 44.1 kHz sampling up),
-// to x^11 for |x| <= 0.26 (from 22.05 kHz) and to x^17 for |x| <= 0.6. The first omitted term
-// is below 4e-17 of the result, so the error is that of rounding, within about an ulp of the
-// library's sine.
-enum SineForm : int { kLibrarySine = 0, kSine17, kSine11, kSine9 };
-constexpr double kSine9Limit = 0.13;
-constexpr double kSine11Limit = 0.26;
-constexpr double kSine17Limit = 0.6;
-template <int kDegree>
-inline __m128d SinePd(__m128d x) noexcept {
-  const __m128d z = _mm_mul_pd(x, x);
-  __m128d p;
-  if (kDegree == 17) {
-    p = _mm_set1_pd(1.0 / 355687428096000.0);
-    p = _mm_sub_pd(_mm_mul_pd(p, z), _mm_set1_pd(1.0 / 1307674368000.0));
-    p = _mm_add_pd(_mm_mul_pd(p, z), _mm_set1_pd(1.0 / 6227020800.0));
-    p = _mm_sub_pd(_mm_mul_pd(p, z), _mm_set1_pd(1.0 / 39916800.0));
-  } else if (kDegree == 11) {
-    p = _mm_set1_pd(-1.0 / 39916800.0);
-  }
-  if (kDegree == 9) {
-    p = _mm_set1_pd(1.0 / 362880.0);
-  } else {
-    p = _mm_add_pd(_mm_mul_pd(p, z), _mm_set1_pd(1.0 / 362880.0));
-  }
-  p = _mm_sub_pd(_mm_mul_pd(p, z), _mm_set1_pd(1.0 / 5040.0));
-  p = _mm_add_pd(_mm_mul_pd(p, z), _mm_set1_pd(1.0 / 120.0));
-  p = _mm_sub_pd(_mm_mul_pd(p, z), _mm_set1_pd(1.0 / 6.0));
-  return _mm_add_pd(x, _mm_mul_pd(_mm_mul_pd(x, z), p));
-}
 
 // sin(num / sr), taken as sin(0) when the rate is 0.
 inline double SineOverRate(double num, double sr) noexcept { return sr == 0.0 ? 0.0 : std::sin(num / sr); }
@@ -93,37 +64,21 @@ inline double StableCoefficient(double f, double q) noexcept {
   return f < 0.0 ? 0.0 : f;
 }
 
-// The wind corner never exceeds 1400 Hz, so its coefficient only nears the limit (1.56 for
-// damping 0.5) below about 5.2 kHz sampling; a fixed bound keeps the per-sample cost flat.
-constexpr double kWindCoefficientMax = 1.5;
+// For a power-of-two lane count.
+inline int RoundUp(int count, int lanes) noexcept { return (count + lanes - 1) & -lanes; }
 
-// Per-block values derived from the parameters.
-struct BlockSettings {
-  double sr, windStep, foliageStep, slew, windDepth, foliageDepth, energy;
-  double gate, fadeTime, fall;
-  double f5000, f700;
-  double windSpeed, windDispersion, windLevel, foliageLevel, mainVolume;
-  double shortDelay, longDelay;
-  SineForm sineForm;
-};
+// The four-lane passes need AVX in the processor and its registers saved by the system; the
+// compiler's check covers both. Read once at load, so that no block waits on it.
+bool HasAvx() noexcept {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx") != 0;
+}
+const bool gHasAvx = HasAvx();
+std::atomic<bool> gWideAllowed{true};
 
-// The chunk's intermediate signals, one value per sample (plus one pad for an odd count).
-struct alignas(16) ChunkSignals {
-  double o[kChunk];         // wind modulator output
-  double env[kChunk];       // envelope
-  double noiseCoef[kChunk]; // cutoff H, then the clamped one-pole coefficient
-  double shaped[kChunk];    // V
-  double windCoef[kChunk];  // wind corner argument, then f_z
-  double damping[kChunk];   // q of the first wind filter
-  // Per sample, the filter coefficients as lane pairs (foliage, wind): f and f + q of the first
-  // and of the second filter of each pair.
-  alignas(16) double filterCoef[8 * kChunk];
-  double gain[kChunk];      // speed gain
-  double foliage[kChunk];   // X
-  double wind[kChunk];      // W
-  double mix[kChunk];       // s
-  double draws[3 * kChunk + 1]; // noise: wind, foliage and cascade draw of each sample
-};
+const VectorPasses& ChoosePasses() noexcept {
+  return gHasAvx && gWideAllowed.load(std::memory_order_relaxed) ? kFourLanePasses : kTwoLanePasses;
+}
 
 // Zero for magnitudes below 2^-1021 (biased exponent 0 or 1).
 inline double FlushTiny(double x) noexcept {
@@ -277,8 +232,9 @@ void EnvelopePass(SynthKernel& k, const BlockSettings& b, double* env, int m) no
       const bool silent = k.envStage == kEnvIdle && k.envLevel == 0.0 && k.envSmoothed < 1e-300;
       if (silent) k.envSmoothed = 0.0;
       if (full || silent) {
-        const double value = full ? 1.0 : 0.0;
-        for (; i < m; ++i) env[i] = value;
+        const __m128d value = _mm_set1_pd(full ? 1.0 : 0.0);
+        for (; i + 1 < m; i += 2) _mm_storeu_pd(env + i, value);
+        if (i < m) env[i] = full ? 1.0 : 0.0;
         return;
       }
       if (k.envStage == kEnvAttack || k.envStage == kEnvRelease) {
@@ -291,83 +247,6 @@ void EnvelopePass(SynthKernel& k, const BlockSettings& b, double* env, int m) no
     }
     env[i] = EnvelopeStep(k, b.gate, b.fadeTime, b.sr, b.fall);
     ++i;
-  }
-}
-
-// sin(num * x[i] / sr) in place for an even count.
-void SinePass(double* x, double num, const BlockSettings& b, int even) noexcept {
-  if (b.sr == 0.0) {
-    for (int i = 0; i < even; ++i) x[i] = 0.0;
-    return;
-  }
-  const __m128d scale = _mm_set1_pd(num / b.sr);
-  switch (b.sineForm) {
-    case kSine9:
-      for (int i = 0; i < even; i += 2) _mm_store_pd(x + i, SinePd<9>(_mm_mul_pd(_mm_load_pd(x + i), scale)));
-      break;
-    case kSine11:
-      for (int i = 0; i < even; i += 2) _mm_store_pd(x + i, SinePd<11>(_mm_mul_pd(_mm_load_pd(x + i), scale)));
-      break;
-    case kSine17:
-      for (int i = 0; i < even; i += 2) _mm_store_pd(x + i, SinePd<17>(_mm_mul_pd(_mm_load_pd(x + i), scale)));
-      break;
-    default:
-      for (int i = 0; i < even; ++i) x[i] = std::sin(num * x[i] / b.sr);
-      break;
-  }
-}
-
-// Wind value Y and from it the corner argument, the first filter's damping and the speed gain.
-void WindCoefficientPass(const BlockSettings& b, ChunkSignals& c, int even) noexcept {
-  const __m128d zero = _mm_setzero_pd(), one = _mm_set1_pd(1.0);
-  const __m128d speed = _mm_set1_pd(b.windSpeed), dispersion = _mm_set1_pd(b.windDispersion);
-  for (int i = 0; i < even; i += 2) {
-    const __m128d o = _mm_load_pd(c.o + i);
-    const __m128d v = _mm_load_pd(c.shaped + i);
-    const __m128d y = ClampPd(_mm_add_pd(_mm_add_pd(_mm_mul_pd(_mm_set1_pd(0.02), v), speed), o), zero, one);
-    const __m128d z = ClampPd(_mm_add_pd(_mm_set1_pd(490.0), _mm_mul_pd(_mm_set1_pd(910.0), y)), one,
-                              _mm_set1_pd(20000.0));
-    _mm_store_pd(c.windCoef + i, z);
-    const __m128d p = ClampPd(_mm_sub_pd(dispersion, o), zero, one);
-    const __m128d resonance = _mm_sub_pd(_mm_set1_pd(12.0), _mm_mul_pd(_mm_set1_pd(11.0), p));
-    _mm_store_pd(c.damping + i,
-                 _mm_div_pd(one, ClampPd(resonance, _mm_set1_pd(0.5), _mm_set1_pd(100.0))));
-    const __m128d slow = ClampPd(y, zero, _mm_set1_pd(0.2));
-    _mm_store_pd(c.gain + i, _mm_add_pd(_mm_set1_pd(0.3), _mm_mul_pd(_mm_set1_pd(0.7), _mm_mul_pd(_mm_set1_pd(5.0), slow))));
-  }
-  SinePass(c.windCoef, kPi, b, even);
-  const __m128d maxCoef = _mm_set1_pd(kWindCoefficientMax);
-  const __m128d f5000 = _mm_set1_pd(b.f5000), f700 = _mm_set1_pd(b.f700);
-  const __m128d fq5000 = _mm_set1_pd(b.f5000 + 0.25), fq700 = _mm_set1_pd(b.f700 + 2.0);
-  for (int i = 0; i < even; i += 2) {
-    const __m128d f = ClampPd(_mm_mul_pd(_mm_set1_pd(2.0), _mm_load_pd(c.windCoef + i)), zero, maxCoef);
-    const __m128d fq1 = _mm_add_pd(f, _mm_load_pd(c.damping + i));
-    const __m128d fq2 = _mm_add_pd(f, _mm_set1_pd(0.5));
-    double* out = c.filterCoef + 8 * i;
-    _mm_store_pd(out, _mm_unpacklo_pd(f5000, f));
-    _mm_store_pd(out + 2, _mm_unpacklo_pd(fq5000, fq1));
-    _mm_store_pd(out + 4, _mm_unpacklo_pd(f700, f));
-    _mm_store_pd(out + 6, _mm_unpacklo_pd(fq700, fq2));
-    _mm_store_pd(out + 8, _mm_unpackhi_pd(f5000, f));
-    _mm_store_pd(out + 10, _mm_unpackhi_pd(fq5000, fq1));
-    _mm_store_pd(out + 12, _mm_unpackhi_pd(f700, f));
-    _mm_store_pd(out + 14, _mm_unpackhi_pd(fq700, fq2));
-  }
-}
-
-// s = clamp(((g W) 0.1 wind level + (6 X) foliage level) 6 volume, -1, 1), a NaN becoming 0.
-void MixPass(const BlockSettings& b, ChunkSignals& c, int even) noexcept {
-  const __m128d windLevel = _mm_set1_pd(b.windLevel), foliageLevel = _mm_set1_pd(b.foliageLevel);
-  const __m128d volume = _mm_set1_pd(b.mainVolume), six = _mm_set1_pd(6.0);
-  for (int i = 0; i < even; i += 2) {
-    const __m128d x = ClampPd(_mm_load_pd(c.foliage + i), _mm_set1_pd(-1.0), _mm_set1_pd(1.0));
-    const __m128d w = ClampPd(_mm_load_pd(c.wind + i), _mm_set1_pd(-2.0), _mm_set1_pd(2.0));
-    const __m128d windPart =
-        _mm_mul_pd(_mm_mul_pd(_mm_mul_pd(_mm_load_pd(c.gain + i), w), _mm_set1_pd(0.1)), windLevel);
-    const __m128d foliagePart = _mm_mul_pd(_mm_mul_pd(x, six), foliageLevel);
-    __m128d s = _mm_mul_pd(_mm_mul_pd(_mm_add_pd(windPart, foliagePart), six), volume);
-    s = _mm_and_pd(s, _mm_cmpord_pd(s, s));
-    _mm_store_pd(c.mix + i, ClampPd(s, _mm_set1_pd(-1.0), _mm_set1_pd(1.0)));
   }
 }
 
@@ -387,8 +266,7 @@ inline double Lane1(__m128d x) noexcept { return _mm_cvtsd_f64(_mm_unpackhi_pd(x
 // Both modulators, wind in lane 0 and foliage in lane 1, held in registers over a chunk.
 struct Modulators {
   __m128d phase, previous, held, slewed;
-  __m128d step, depth, slew;
-  double energy;
+  __m128d step, slew;
 
   Modulators(const SynthKernel& k, const BlockSettings& b) noexcept
       : phase(_mm_set_pd(k.foliageMod.phase, k.windMod.phase)),
@@ -396,9 +274,7 @@ struct Modulators {
         held(_mm_set_pd(k.foliageMod.held, k.windMod.held)),
         slewed(_mm_set_pd(k.foliageMod.slewed, k.windMod.slewed)),
         step(_mm_set_pd(b.foliageStep, b.windStep)),
-        depth(_mm_set_pd(b.foliageDepth, b.windDepth)),
-        slew(_mm_set1_pd(b.slew)),
-        energy(b.energy) {}
+        slew(_mm_set1_pd(b.slew)) {}
 
   void Store(SynthKernel& k) const noexcept {
     k.windMod = RandomModulator{Lane0(phase), Lane0(previous), Lane0(held), Lane0(slewed)};
@@ -406,9 +282,10 @@ struct Modulators {
   }
 
   // Whether no phase wraps or passes 0.5 within the next m steps (with a margin far above the
-  // rounding of m additions): such a chunk needs neither test.
+  // rounding of m additions, for up to a million steps): such a chunk needs neither test.
   bool Quiet(int m) const noexcept {
     const double margin = 1e-9;
+    if (m > (1 << 20)) return false;
     for (int lane = 0; lane < 2; ++lane) {
       const double p = lane == 0 ? Lane0(phase) : Lane1(phase);
       const double s = lane == 0 ? Lane0(step) : Lane1(step);
@@ -419,7 +296,7 @@ struct Modulators {
     return Lane0(previous) == Lane0(phase) && Lane1(previous) == Lane1(phase);
   }
 
-  // Sample i of the chunk: the wind output o and the noise cutoff H.
+  // Sample i of the chunk: the outputs o and u.
   template <bool kQuiet>
   inline void Step(ChunkSignals& c, int i) noexcept {
     phase = _mm_add_pd(phase, step);
@@ -433,11 +310,7 @@ struct Modulators {
     }
     previous = phase;
     slewed = _mm_add_pd(slewed, _mm_mul_pd(_mm_sub_pd(held, slewed), slew));
-    const __m128d ou = _mm_mul_pd(slewed, depth);
-    const double o = Lane0(ou);
-    const double v = Clamp(Lane1(ou) + (o + energy), 0.0, 1.0);
-    c.o[i] = o;
-    c.noiseCoef[i] = 400.0 + 500.0 * v;
+    _mm_store_pd(c.ou + 2 * i, slewed);
   }
 
   static __m128d Wrap(__m128d x) noexcept {
@@ -459,14 +332,15 @@ struct Cascade {
     k.noiseLowpass[2] = y3;
     k.noiseLowpass[3] = y4;
   }
-  // V = y4 * env for sample i.
+  // V = y4 * env for sample i. Each stage is taken as y (1 - k) + x k, which is y + (x - y) k
+  // regrouped: a multiply and an add on the chain that carries y from sample to sample.
   inline void Step(ChunkSignals& c, int i) noexcept {
-    const double g = c.noiseCoef[i];
-    y1 = y1 + (c.draws[3 * i + 2] - y1) * g;
-    y2 = y2 + (y1 - y2) * g;
-    y3 = y3 + (y2 - y3) * g;
-    y4 = y4 + (y3 - y4) * g;
-    c.shaped[i] = y4 * c.env[i];
+    const double g = c.noiseCoef[i], keep = c.noiseKeep[i];
+    y1 = y1 * keep + c.noise[i];
+    y2 = y2 * keep + y1 * g;
+    y3 = y3 * keep + y2 * g;
+    y4 = y4 * keep + y3 * g;
+    c.shaped[i] = y4;
   }
 };
 
@@ -486,13 +360,20 @@ struct Filters {
     k.foliageHigh700 = SvfState{Lane0(lowB), Lane0(bandB)};
     k.windHigh2 = SvfState{Lane1(lowB), Lane1(bandB)};
   }
+  // Lane 0 of each coefficient pair is the foliage filter's constant, lane 1 the wind filter's.
+  __m128d fA, fqA, fB, dampB;
+  void SetCoefficients(const BlockSettings& b) noexcept {
+    fA = _mm_set1_pd(b.f5000);
+    fqA = _mm_set1_pd(b.f5000 + 0.25);
+    fB = _mm_set1_pd(b.f700);
+    dampB = _mm_set_pd(0.5, 2.0);
+  }
   inline void Step(ChunkSignals& c, int i) noexcept {
     const __m128d x = _mm_set1_pd(c.shaped[i]);
-    const double* coef = c.filterCoef + 8 * i;
-    const __m128d fA = _mm_load_pd(coef);
-    const __m128d fqA = _mm_load_pd(coef + 2);
-    const __m128d fB = _mm_load_pd(coef + 4);
-    const __m128d fqB = _mm_load_pd(coef + 6);
+    const __m128d fA = _mm_loadh_pd(this->fA, c.windCoef + i);
+    const __m128d fqA = _mm_loadh_pd(this->fqA, c.damping + i);
+    const __m128d fB = _mm_loadh_pd(this->fB, c.windCoef + i);
+    const __m128d fqB = _mm_add_pd(fB, dampB);
     const __m128d highA = _mm_sub_pd(_mm_sub_pd(x, lowA), _mm_mul_pd(fqA, bandA));
     lowA = _mm_add_pd(lowA, _mm_mul_pd(fA, bandA));
     bandA = _mm_add_pd(bandA, _mm_mul_pd(fA, highA));
@@ -504,13 +385,16 @@ struct Filters {
   }
 };
 
-// Both delay lines, short in lane 0 and long in lane 1, which are written together and so share
-// their positions. Reads at the block's clamped delays, then writes, as ReadDelayLine and
-// WriteDelayLine do for a line written since its reset.
+// Both delay lines, which are written together and so share their positions, stepped a run at a
+// time as ReadDelayLine and WriteDelayLine do for a line written since its reset. The run's
+// writes go in first: a read reaches no further forward than the sample before its own (at a
+// delay of exactly 1 it also touches its own slot, but with weight 0), and no further back than
+// kDelayLineMaxDelay + 1 samples, which the run's writes do not reach.
 struct DelayPair {
   double* shortStorage;
   double* longStorage;
-  __m128d delay;
+  double shortDelay, longDelay;
+  double shortBehind, longBehind;  // floor(-delay)
   int32_t at, mask, size;
 
   // Whether the pair can step this block: storage on both lines, both written since their reset
@@ -519,8 +403,8 @@ struct DelayPair {
     const DelayLine& a = k.shortDelay;
     const DelayLine& b = k.longDelay;
     return a.storage != nullptr && b.storage != nullptr && a.readIndex != a.writeIndex &&
-           a.readIndex == b.readIndex && a.writeIndex == b.writeIndex && a.size == b.size &&
-           a.maxDelay == b.maxDelay;
+           a.readIndex == b.readIndex && a.writeIndex == b.writeIndex && a.size == kDelayLineSize &&
+           b.size == kDelayLineSize && a.maxDelay == b.maxDelay && a.maxDelay <= kDelayLineMaxDelay;
   }
   static double ClampDelay(double d, double hi) noexcept {
     if (d < 1.0) return 1.0;
@@ -530,7 +414,10 @@ struct DelayPair {
   DelayPair(const SynthKernel& k, const BlockSettings& b) noexcept
       : shortStorage(k.shortDelay.storage),
         longStorage(k.longDelay.storage),
-        delay(_mm_set_pd(ClampDelay(b.longDelay, k.longDelay.maxDelay), ClampDelay(b.shortDelay, k.shortDelay.maxDelay))),
+        shortDelay(ClampDelay(b.shortDelay, k.shortDelay.maxDelay)),
+        longDelay(ClampDelay(b.longDelay, k.longDelay.maxDelay)),
+        shortBehind(std::floor(-shortDelay)),
+        longBehind(std::floor(-longDelay)),
         at(k.shortDelay.readIndex),
         mask(k.shortDelay.wrapMask),
         size(k.shortDelay.size) {}
@@ -538,69 +425,131 @@ struct DelayPair {
     k.shortDelay.writeIndex = k.longDelay.writeIndex = (at - 1) & mask;
     k.shortDelay.readIndex = k.longDelay.readIndex = at;
   }
-  inline void Step(double s, double* out1, double* out2) noexcept {
-    const __m128d r = _mm_sub_pd(_mm_set1_pd(static_cast<double>(size + at)), delay);
-    const __m128i j = _mm_cvttpd_epi32(r);
-    const __m128d a = _mm_sub_pd(r, _mm_cvtepi32_pd(j));
-    const int32_t j0 = _mm_cvtsi128_si32(j);
-    const int32_t j1 = _mm_cvtsi128_si32(_mm_shuffle_epi32(j, 1));
-    const __m128d x1 = _mm_loadh_pd(_mm_load_sd(shortStorage + (j0 & mask)), longStorage + (j1 & mask));
-    const __m128d x2 = _mm_loadh_pd(_mm_load_sd(shortStorage + ((j0 + 1) & mask)), longStorage + ((j1 + 1) & mask));
-    const __m128d out = _mm_add_pd(x1, _mm_mul_pd(_mm_sub_pd(x2, x1), a));
-    shortStorage[at] = s;
-    longStorage[at] = s;
-    at = (at + 1) & mask;
-    _mm_store_sd(out1, out);
-    _mm_storeh_pd(out2, out);
+
+  void Step(const VectorPasses& passes, const double* mix, double* out1, double* out2, int m) noexcept {
+    // Copied by hand: a library call costs more than these few samples (a good deal more in
+    // some C runtimes).
+    for (int i = 0; i < m;) {
+      const int32_t pos = (at + i) & mask;
+      const int run = m - i < size - pos ? m - i : size - pos;
+      double* shortAt = shortStorage + pos;
+      double* longAt = longStorage + pos;
+      const double* from = mix + i;
+      int j = 0;
+      for (; j + 1 < run; j += 2) {
+        const __m128d x = _mm_loadu_pd(from + j);
+        _mm_storeu_pd(shortAt + j, x);
+        _mm_storeu_pd(longAt + j, x);
+      }
+      if (j < run) shortAt[j] = longAt[j] = from[j];
+      i += run;
+    }
+    Read(passes, shortStorage, shortDelay, shortBehind, out1, m);
+    Read(passes, longStorage, longDelay, longBehind, out2, m);
+    at = (at + m) & mask;
+  }
+
+  // Sample i reads r = (size + position) - delay, that is the taps floor(-delay) and one after
+  // behind its position, weighted by r minus the first tap's index: ReadDelayLine's figures. That
+  // weight is the fraction -delay - floor(-delay) rounded to the spacing of doubles near r, so it
+  // only changes where the first tap's index (size + position + floor(-delay)) crosses a power of
+  // two; between such points one weight serves every sample.
+  void Read(const VectorPasses& passes, const double* storage, double delay, double behind, double* out,
+            int m) const noexcept {
+    const int32_t offset = static_cast<int32_t>(behind);
+    for (int i = 0; i < m;) {
+      const int32_t pos = (at + i) & mask;
+      const int32_t tap = (pos + offset) & mask;
+      const int32_t first = size + pos + offset;  // 47 .. 4095
+      int run = m - i;
+      if (run > size - pos) run = size - pos;
+      if (run > size - 1 - tap) run = size - 1 - tap;
+      const int32_t binadeEnd = 2 << (31 - __builtin_clz(static_cast<uint32_t>(first)));
+      if (run > binadeEnd - first) run = binadeEnd - first;
+      const double r = static_cast<double>(size + pos) - delay;
+      const double weight = r - (static_cast<double>(size + pos) + behind);
+      if (run <= 0) {  // the two taps straddle the wrap
+        out[i] = storage[tap] + (storage[0] - storage[tap]) * weight;
+        ++i;
+        continue;
+      }
+      passes.interpolate(storage + tap, weight, out + i, run);
+      i += run;
+    }
   }
 };
+constexpr int kDelayRun = 32;
+static_assert(kChunk <= kDelayRun && kDelayRun < kDelayLineSize - kDelayLineMaxDelay - 1,
+              "a run's writes must not reach its oldest reads");
 
-// The fused loops below work on local copies of the states, which the compiler can keep in
-// registers: stores to the signal arrays cannot then be taken to change them.
+// The three stages that carry state from sample to sample, each on its own chunk: the modulators
+// on chunk t, the cascade on chunk t - 1 and the filters on chunk t - 2, so that their three
+// dependency chains advance side by side. A null chunk leaves its stage idle.
+struct Recursions {
+  Modulators& modulators;
+  Cascade& cascade;
+  Filters& filters;
+  ChunkSignals* modChunk;
+  ChunkSignals* cascadeChunk;
+  ChunkSignals* filterChunk;
+  int modCount, cascadeCount, filterCount;
+  bool quiet;  // the modulators' chunk needs neither wrap nor latch (Modulators::Quiet)
+};
 
-// Chunk t's modulators together with chunk t - 1's filters, so their dependency chains overlap.
+// Samples [from, to) of the stages chosen by the flags. The loop works on local copies of the
+// states, which the compiler can keep in registers: stores to the chunks cannot then be taken to
+// change them.
+template <bool kQuiet, bool kMod, bool kCascade, bool kFilter>
+void RecursionLoop(Recursions& r, int from, int to) noexcept {
+  Modulators mod = r.modulators;
+  Cascade cas = r.cascade;
+  Filters fil = r.filters;
+  for (int i = from; i < to; ++i) {
+    if (kMod) mod.Step<kQuiet>(*r.modChunk, i);
+    if (kCascade) cas.Step(*r.cascadeChunk, i);
+    if (kFilter) fil.Step(*r.filterChunk, i);
+  }
+  if (kMod) r.modulators = mod;
+  if (kCascade) r.cascade = cas;
+  if (kFilter) r.filters = fil;
+}
+
 template <bool kQuiet>
-void ModulatorsAndFiltersLoop(Modulators& modulators, ChunkSignals& c, int m, Filters& filters, ChunkSignals* p,
-                              int pm) noexcept {
-  Modulators mod = modulators;
-  Filters fil = filters;
-  const int both = p == nullptr ? 0 : (m < pm ? m : pm);
-  int i = 0;
-  for (; i < both; ++i) {
-    mod.Step<kQuiet>(c, i);
-    fil.Step(*p, i);
-  }
-  for (int j = i; j < m; ++j) mod.Step<kQuiet>(c, j);
-  if (p != nullptr)
-    for (int j = i; j < pm; ++j) fil.Step(*p, j);
-  modulators = mod;
-  filters = fil;
-}
-
-void ModulatorsAndFilters(Modulators& modulators, ChunkSignals& c, int m, Filters& filters, ChunkSignals* p,
-                          int pm) noexcept {
-  if (modulators.Quiet(m)) {
-    ModulatorsAndFiltersLoop<true>(modulators, c, m, filters, p, pm);
-  } else {
-    ModulatorsAndFiltersLoop<false>(modulators, c, m, filters, p, pm);
+void RecursionSpan(Recursions& r, int stages, int from, int to) noexcept {
+  switch (stages) {
+    case 1: RecursionLoop<kQuiet, true, false, false>(r, from, to); break;
+    case 2: RecursionLoop<kQuiet, false, true, false>(r, from, to); break;
+    case 3: RecursionLoop<kQuiet, true, true, false>(r, from, to); break;
+    case 4: RecursionLoop<kQuiet, false, false, true>(r, from, to); break;
+    case 5: RecursionLoop<kQuiet, true, false, true>(r, from, to); break;
+    case 6: RecursionLoop<kQuiet, false, true, true>(r, from, to); break;
+    case 7: RecursionLoop<kQuiet, true, true, true>(r, from, to); break;
+    default: break;
   }
 }
 
-// Chunk t's cascade together with chunk t - 1's delay reads and writes (pm = 0: no delays).
-void CascadeAndDelays(Cascade& cascade, ChunkSignals& c, int m, DelayPair& delays, const double* mix, double* out1,
-                      double* out2, int pm) noexcept {
-  Cascade cas = cascade;
-  DelayPair pair = delays;
-  const int both = m < pm ? m : pm;
-  int i = 0;
-  for (; i < both; ++i) {
-    cas.Step(c, i);
-    pair.Step(mix[i], out1 + i, out2 + i);
+void RunRecursions(Recursions& r) noexcept {
+  if (r.modChunk == nullptr) r.modCount = 0;
+  if (r.cascadeChunk == nullptr) r.cascadeCount = 0;
+  if (r.filterChunk == nullptr) r.filterCount = 0;
+  const bool quiet = r.quiet;
+  for (int done = 0;;) {
+    int stages = 0, to = kChunk + 1;
+    const int counts[3] = {r.modCount, r.cascadeCount, r.filterCount};
+    for (int s = 0; s < 3; ++s) {
+      if (counts[s] > done) {
+        stages |= 1 << s;
+        if (counts[s] < to) to = counts[s];
+      }
+    }
+    if (stages == 0) return;
+    if (quiet) {
+      RecursionSpan<true>(r, stages, done, to);
+    } else {
+      RecursionSpan<false>(r, stages, done, to);
+    }
+    done = to;
   }
-  for (int j = i; j < m; ++j) cas.Step(c, j);
-  for (int j = i; j < pm; ++j) pair.Step(mix[j], out1 + j, out2 + j);
-  cascade = cas;
-  delays.at = pair.at;
 }
 
 void ClearSignalState(SynthKernel& k) noexcept {
@@ -698,12 +647,19 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
   b.fadeTime = 10.0 * Clamp(fade * fade, 0.0001, 1.0);
   const double fallSamples = std::fabs(0.001 * sr);
   b.fall = 1.0 / (fallSamples > 1.0 ? fallSamples : 1.0);
-  b.f5000 = StableCoefficient(2.0 * SineOverRate(kPi * 5000.0, sr), 0.25);
-  b.f700 = StableCoefficient(2.0 * SineOverRate(kPi * 700.0, sr), 2.0);
+  if (k.foliageRate != sr || sr == 0.0) {
+    k.foliageCoef5000 = StableCoefficient(2.0 * SineOverRate(kPi * 5000.0, sr), 0.25);
+    k.foliageCoef700 = StableCoefficient(2.0 * SineOverRate(kPi * 700.0, sr), 2.0);
+    k.foliageRate = sr;
+  }
+  b.f5000 = k.foliageCoef5000;
+  b.f700 = k.foliageCoef700;
   b.longDelay = 0.04 * sr * Clamp(p[kSoundfieldAmt], 0.0, 1.0);
   b.shortDelay = 0.4 * b.longDelay;
   b.windStep = sr != 0.0 ? 0.5 / sr : 0.0;
   b.foliageStep = sr != 0.0 ? 0.2 / sr : 0.0;
+  b.noiseScale = sr != 0.0 ? 2.0 * kPi / sr : 0.0;
+  b.windScale = sr != 0.0 ? kPi / sr : 0.0;
   b.energy = p[kSystemEnergyAmt];
   b.windSpeed = p[kWindSpeed];
   b.windDispersion = p[kWindDispersion];
@@ -721,67 +677,86 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
   Modulators modulators(k, b);
   Cascade cascade(k);
   Filters filters(k);
+  filters.SetCoefficients(b);
   // The plain delay step needs storage and a line written since its reset; the first block
   // after a reset takes the general path.
   const bool steppedDelays = DelayPair::Usable(k);
   DelayPair delays(k, b);
 
-  // A two-stage pipeline over the chunks: while chunk t runs its modulators and its cascade, chunk
-  // t - 1 runs its filters and its delays.
-  ChunkSignals chunks[2];
-  ChunkSignals* previous = nullptr;
-  int previousCount = 0, previousStart = 0;
-  auto finishPrevious = [&]() {
-    ChunkSignals& p = *previous;
-    const int even = (previousCount + 1) & ~1;
-    if (previousCount != even) p.foliage[previousCount] = p.wind[previousCount] = 0.0;
-    MixPass(b, p, even);
-  };
-  auto delaysOfPrevious = [&](int count) {
-    // Stepped when possible; the general path otherwise (count is then 0 in the loop).
-    if (!steppedDelays && previous != nullptr) {
-      DelayPass(k.shortDelay, b.shortDelay, previous->mix, outputs[0] + previousStart, previousCount);
-      DelayPass(k.longDelay, b.longDelay, previous->mix, outputs[1] + previousStart, previousCount);
+  // A three-stage pipeline over the chunks (see Recursions); the vector passes run between. Chunk
+  // t is c (m samples), chunk t - 1 is c1, chunk t - 2 is c2, starting at sample `out`; null
+  // before the block's first chunk and after its last.
+  // Short blocks take shorter chunks, so that less of the pipeline's filling and draining runs
+  // one stage alone.
+  const VectorPasses& passes = ChoosePasses();
+  const VectorPasses::Pass noiseCoefficients = passes.noiseCoefficients[b.sineForm];
+  const VectorPasses::Pass windCoefficients = passes.windCoefficients[b.sineForm];
+  const int quarter = (n / 4 + 1) & ~1;
+  const int chunkSize = quarter < kMinChunk ? kMinChunk : (quarter > kChunk ? kChunk : quarter);
+  const bool quietBlock = modulators.Quiet(n);  // then so is every chunk
+  ChunkSignals chunks[3];
+  ChunkSignals *c1 = nullptr, *c2 = nullptr;
+  int m1 = 0, m2 = 0, slot = 0;
+  alignas(32) double mix[kDelayRun + kChunk];  // s, waiting for the delays
+  int mixed = 0;
+  int32_t next = 0, out = 0;
+  for (;;) {
+    ChunkSignals* c = nullptr;
+    int m = 0;
+    if (next < n) {
+      c = &chunks[slot];
+      slot = slot == 2 ? 0 : slot + 1;
+      m = n - next < chunkSize ? n - next : chunkSize;
+      next += m;
+    } else if (c1 == nullptr && c2 == nullptr) {
+      break;
     }
-    return steppedDelays ? count : 0;
-  };
-  for (int32_t start = 0; start < n; start += kChunk) {
-    ChunkSignals& c = chunks[(start / kChunk) & 1];
-    const int m = n - start < kChunk ? n - start : kChunk;
-    const int even = (m + 1) & ~1;
-    noise.Fill(c.draws, 3 * m);
-    c.draws[3 * m] = 0.0;  // the last pair load reaches one past the draws
-    ModulatorsAndFilters(modulators, c, m, filters, previous, previousCount);
-    EnvelopePass(k, b, c.env, m);
-    if (m != even) {  // a finite pad for the vector passes
-      c.o[m] = 0.0;
-      c.noiseCoef[m] = 400.0;
-      c.env[m] = 0.0;
+    const bool quiet = c != nullptr && (quietBlock || modulators.Quiet(m));
+    if (quiet) {
+      noise.FillEveryThird(c->noise, m);
+    } else if (c != nullptr) {
+      noise.Fill(c->draws, 3 * m);
+      c->draws[3 * m] = 0.0;  // the last pair load reaches one past the draws
+      for (int i = 0; i < m; ++i) c->noise[i] = c->draws[3 * i + 2];
     }
-    SinePass(c.noiseCoef, 2.0 * kPi, b, even);
-    for (int i = 0; i < even; i += 2)
-      _mm_store_pd(c.noiseCoef + i,
-                   ClampPd(_mm_load_pd(c.noiseCoef + i), _mm_set1_pd(0.00001), _mm_set1_pd(0.99999)));
-    int delayCount = 0;
-    if (previous != nullptr) {
-      finishPrevious();
-      delayCount = delaysOfPrevious(previousCount);
+    Recursions r{modulators, cascade, filters, c, c1, c2, m, m1, m2, quiet};
+    RunRecursions(r);
+    // The vector passes run over whole vectors, their inputs padded with zeros.
+    if (c != nullptr) {
+      EnvelopePass(k, b, c->env, m);
+      const int whole = RoundUp(m, passes.lanes);
+      for (int i = m; i < whole; ++i) c->ou[2 * i] = c->ou[2 * i + 1] = c->noise[i] = 0.0;
+      noiseCoefficients(b, *c, whole);
     }
-    double* out1 = outputs[0] + previousStart;
-    double* out2 = outputs[1] + previousStart;
-    const double* mix = previous != nullptr ? previous->mix : nullptr;
-    CascadeAndDelays(cascade, c, m, delays, mix, out1, out2, delayCount);
-    if (m != even) c.shaped[m] = 0.0;
-    WindCoefficientPass(b, c, even);
-    previous = &c;
-    previousCount = m;
-    previousStart = start;
+    if (c1 != nullptr) {
+      const int whole = RoundUp(m1, passes.lanes);
+      for (int i = m1; i < whole; ++i) c1->shaped[i] = c1->env[i] = 0.0;
+      windCoefficients(b, *c1, whole);
+    }
+    if (c2 != nullptr) {
+      const int whole = RoundUp(m2, passes.lanes);
+      for (int i = m2; i < whole; ++i) c2->foliage[i] = c2->wind[i] = 0.0;
+      passes.mix(b, *c2, whole, mix + mixed);
+      mixed += m2;
+    }
+    // The delays take the mix up to kDelayRun samples at a time.
+    if (mixed > 0 && (mixed + chunkSize > kDelayRun || c1 == nullptr)) {
+      double* out1 = outputs[0] + out;
+      double* out2 = outputs[1] + out;
+      if (steppedDelays) {
+        delays.Step(passes, mix, out1, out2, mixed);
+      } else {
+        DelayPass(k.shortDelay, b.shortDelay, mix, out1, mixed);
+        DelayPass(k.longDelay, b.longDelay, mix, out2, mixed);
+      }
+      out += mixed;
+      mixed = 0;
+    }
+    c2 = c1;
+    m2 = m1;
+    c1 = c;
+    m1 = m;
   }
-  ModulatorsAndFilters(modulators, *previous, 0, filters, previous, previousCount);
-  finishPrevious();
-  const int delayCount = delaysOfPrevious(previousCount);
-  CascadeAndDelays(cascade, *previous, 0, delays, previous->mix, outputs[0] + previousStart,
-                   outputs[1] + previousStart, delayCount);
   modulators.Store(k);
   cascade.Store(k);
   filters.Store(k);
@@ -794,3 +769,5 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
   }
   return k.errorCode;
 }
+
+void SetKernelWideVectors(bool allowed) noexcept { gWideAllowed.store(allowed, std::memory_order_relaxed); }

@@ -72,6 +72,12 @@ struct SynthKernel {
   SvfState foliageHigh700;
   SvfState windHigh1;
   SvfState windHigh2;
+
+  // The foliage filters' coefficients, which depend on the rate alone, for the rate in
+  // foliageRate (0 until first needed).
+  double foliageRate = 0.0;
+  double foliageCoef5000 = 0.0;
+  double foliageCoef700 = 0.0;
 };
 
 constexpr int32_t kKernelErrorMissingBuffer = 101;
@@ -89,3 +95,7 @@ void SetKernelParam(SynthKernel* kernel, int index, double value) noexcept;
 // Renders `n` samples into outputs[0] and outputs[1] (inputs must exist but are not read).
 // Returns 0, or 101 (sticky until reset) when a buffer is missing.
 int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, int32_t n) noexcept;
+
+// Whether the kernel may use its four-lane (AVX) passes where the processor has them (the
+// default); the two-lane passes give the same output. For tests and benchmarks; any thread.
+void SetKernelWideVectors(bool allowed) noexcept;

@@ -58,9 +58,11 @@ struct Renderer {
   }
 };
 
-// args: implementation (0 baseline, 1 kernel), sample rate, block, case
+// args: implementation (0 baseline, 1 kernel, 2 kernel held to its two-lane passes), sample rate,
+// block, case
 void BM_Kernel(benchmark::State& state) {
   const Perform perform = state.range(0) == 0 ? &PerformKernelBaseline : &PerformKernel;
+  SetKernelWideVectors(state.range(0) != 2);
   const double rate = static_cast<double>(state.range(1));
   const int block = static_cast<int>(state.range(2));
   const Case c = static_cast<Case>(state.range(3));
@@ -82,7 +84,9 @@ void BM_Kernel(benchmark::State& state) {
   state.counters["ns_per_sample"] =
       benchmark::Counter(samples * 1e-9, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
   state.counters["realtime_x"] = benchmark::Counter(samples / rate, benchmark::Counter::kIsRate);
-  state.SetLabel(std::string(state.range(0) == 0 ? "baseline " : "kernel ") + kCaseNames[c]);
+  const char* const names[] = {"baseline ", "kernel ", "kernel (two lanes) "};
+  state.SetLabel(std::string(names[state.range(0)]) + kCaseNames[c]);
+  SetKernelWideVectors(true);
 }
 
 // Prints the usual console lines, then kernel time / baseline time for each rate, block and case.
@@ -104,12 +108,15 @@ class RatioReporter : public benchmark::ConsoleReporter {
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
-    std::printf("\nkernel time / baseline time\n%8s %6s %-9s %8s\n", "rate", "block", "case", "ratio");
+    std::printf("\nkernel time / baseline time (and with the two-lane passes alone)\n%8s %6s %-9s %8s\n", "rate",
+                "block", "case", "ratio");
     for (const auto& entry : times_) {
       const auto& t = entry.second;
       if (t.count(0) == 0 || t.count(1) == 0) continue;
-      std::printf("%8d %6d %-9s %8.3f  (1/%.1f)\n", std::get<0>(entry.first), std::get<1>(entry.first),
+      std::printf("%8d %6d %-9s %8.3f  (1/%.1f)", std::get<0>(entry.first), std::get<1>(entry.first),
                   kCaseNames[std::get<2>(entry.first)], t.at(1) / t.at(0), t.at(0) / t.at(1));
+      if (t.count(2) != 0) std::printf("  two lanes %.3f", t.at(2) / t.at(0));
+      std::printf("\n");
     }
   }
 
@@ -121,7 +128,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
 BENCHMARK(BM_Kernel)
     ->ArgNames({"impl", "rate", "block", "case"})
-    ->ArgsProduct({{0, 1}, {44100, 48000, 96000}, {64, 512}, {kHeld, kFading, kMoving, kReleased}});
+    ->ArgsProduct({{0, 1, 2}, {44100, 48000, 96000}, {64, 512}, {kHeld, kFading, kMoving, kReleased}});
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);

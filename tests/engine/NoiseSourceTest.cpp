@@ -93,16 +93,29 @@ TEST(NoiseSource, ConcurrentReservationsNeverShareDraws) {
 }
 
 // The kernel draws a chunk at a time; every count must give exactly the plain sequence and leave
-// the generator where the plain draws would.
-TEST(NoiseSource, FillGivesThePlainSequenceForEveryCount) {
+// the generator where the plain draws would. Quiet chunks draw only every third value, in runs of
+// any length one after another (a run of a multiple of four hands its lane states on to the
+// next); a plain draw in between must not be taken for a continuation.
+TEST(NoiseSource, FillsGiveThePlainSequenceForEveryCount) {
   SeedNoiseSource(2);
-  NoiseSource filled = NoiseSource::Reserve(1000);
+  NoiseSource filled = NoiseSource::Reserve(10000);
   SeedNoiseSource(2);
-  NoiseSource plain = NoiseSource::Reserve(1000);
+  NoiseSource plain = NoiseSource::Reserve(10000);
   double buffer[100];
   for (int count : {0, 1, 3, 4, 5, 7, 8, 9, 96, 97}) {
     filled.Fill(buffer, count);
     for (int i = 0; i < count; ++i) ASSERT_EQ(plain.Draw(), buffer[i]) << count << " " << i;
+  }
+  for (int count : {16, 16, 0, 8, 1, 4, 4, 7, 32, 5, 3, 12, 12, 20}) {
+    filled.FillEveryThird(buffer, count);
+    for (int i = 0; i < count; ++i) {
+      plain.Draw();
+      plain.Draw();
+      ASSERT_EQ(plain.Draw(), buffer[i]) << count << " " << i;
+    }
+    if (count == 8) {
+      EXPECT_EQ(plain.Draw(), filled.Draw());
+    }
   }
   EXPECT_EQ(plain.Draw(), filled.Draw());
 }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "gui/IGraphics.h"
+#include "gui/IPopupMenu_PresetSelector.h"
+#include "gui/PopupMenuWindowLinux.h"
 #include "raster/LICE_SysBitmap.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace x11test {
@@ -110,6 +113,25 @@ struct HostDisplay {
     Sync();
     return id;
   }
+  // A mapped child window of parent, as a host nests the window it gives the editor.
+  xcb_window_t Child(xcb_window_t parent, int x, int y, int w, int h) {
+    const xcb_window_t id = xcb_generate_id(conn);
+    xcb_create_window(conn, XCB_COPY_FROM_PARENT, id, parent, static_cast<int16_t>(x), static_cast<int16_t>(y),
+                      static_cast<uint16_t>(w), static_cast<uint16_t>(h), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      screen->root_visual, 0, nullptr);
+    xcb_map_window(conn, id);
+    Sync();
+    return id;
+  }
+  // The window's width and height ({0, 0} once it is gone).
+  std::pair<int, int> Size(xcb_window_t window) {
+    std::pair<int, int> size{0, 0};
+    if (xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(conn, xcb_get_geometry(conn, window), nullptr)) {
+      size = {g->width, g->height};
+      free(g);
+    }
+    return size;
+  }
   // A round trip: everything sent before has been processed by the server.
   void Sync() { free(xcb_get_input_focus_reply(conn, xcb_get_input_focus(conn), nullptr)); }
   std::vector<xcb_window_t> Children(xcb_window_t parent) {
@@ -166,10 +188,152 @@ struct HostDisplay {
     xcb_test_fake_input(conn, down ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE, static_cast<uint8_t>(button),
                         XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
   }
+  void Click(int x, int y, int button = 1) {
+    Move(x, y);
+    Button(button, true);
+    Button(button, false);
+    Sync();
+  }
+  // Presses and releases the key that types keysym (holding shift when it is on the shifted
+  // column). False when the keyboard has no such key.
+  bool Type(uint32_t keysym) {
+    uint8_t code = 0;
+    bool shift = false;
+    if (!KeyFor(keysym, &code, &shift)) return false;
+    uint8_t shiftCode = 0;
+    bool unused = false;
+    if (shift && !KeyFor(0xffe1, &shiftCode, &unused)) return false;
+    if (shift) xcb_test_fake_input(conn, XCB_KEY_PRESS, shiftCode, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_test_fake_input(conn, XCB_KEY_PRESS, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    xcb_test_fake_input(conn, XCB_KEY_RELEASE, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    if (shift) xcb_test_fake_input(conn, XCB_KEY_RELEASE, shiftCode, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+    Sync();
+    return true;
+  }
+  bool TypeText(const char* text) {
+    for (const char* c = text; *c; ++c) {
+      if (!Type(static_cast<unsigned char>(*c))) return false;
+    }
+    return true;
+  }
+
+  // A mapped top-level window that no window manager would see: the open menus, oldest first.
+  struct Shown {
+    xcb_window_t window;
+    int x, y, w, h;
+  };
+  std::vector<Shown> MenuWindows() {
+    std::vector<Shown> out;
+    for (xcb_window_t w : Children(screen->root)) {
+      xcb_get_window_attributes_reply_t* a =
+          xcb_get_window_attributes_reply(conn, xcb_get_window_attributes(conn, w), nullptr);
+      const bool menu = a && a->override_redirect && a->map_state == XCB_MAP_STATE_VIEWABLE;
+      free(a);
+      if (!menu) continue;
+      if (xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(conn, xcb_get_geometry(conn, w), nullptr)) {
+        out.push_back(Shown{w, g->x, g->y, g->width, g->height});
+        free(g);
+      }
+    }
+    return out;  // the query answers in stacking order, bottom first: a sub-menu comes after its parent
+  }
+  // The menu windows once `count` are shown and the menu has taken the pointer and keyboard.
+  std::vector<Shown> WaitForMenuReady(size_t count) {
+    std::vector<Shown> shown = WaitForMenus(count);
+    if (shown.size() == count && count > 0 && !WaitForGrabs()) shown.clear();
+    return shown;
+  }
+  // Waits up to three seconds until another client (an open menu) grabs the pointer and keyboard.
+  bool WaitForGrabs() {
+    for (int attempt = 0; attempt < 150; ++attempt) {
+      xcb_grab_pointer_reply_t* p = xcb_grab_pointer_reply(
+          conn, xcb_grab_pointer(conn, 0, screen->root, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE,
+                                 XCB_CURRENT_TIME), nullptr);
+      const bool pointerTaken = p && p->status == XCB_GRAB_STATUS_ALREADY_GRABBED;
+      free(p);
+      xcb_grab_keyboard_reply_t* k = xcb_grab_keyboard_reply(
+          conn, xcb_grab_keyboard(conn, 0, screen->root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+          nullptr);
+      const bool keyboardTaken = k && k->status == XCB_GRAB_STATUS_ALREADY_GRABBED;
+      free(k);
+      xcb_ungrab_pointer(conn, XCB_CURRENT_TIME);  // ours, if we got it: the menu retries meanwhile
+      xcb_ungrab_keyboard(conn, XCB_CURRENT_TIME);
+      Sync();
+      if (pointerTaken && keyboardTaken) return true;
+      usleep(20000);
+    }
+    return false;
+  }
+  // Waits up to three seconds until exactly `count` menu windows are shown.
+  std::vector<Shown> WaitForMenus(size_t count) {
+    std::vector<Shown> shown;
+    for (int attempt = 0; attempt < 150; ++attempt) {
+      shown = MenuWindows();
+      if (shown.size() == count) break;
+      usleep(20000);
+    }
+    return shown;
+  }
 
   xcb_connection_t* conn;
   xcb_screen_t* screen = nullptr;
+
+ private:
+  bool KeyFor(uint32_t keysym, uint8_t* code, bool* shift) {
+    const xcb_setup_t* setup = xcb_get_setup(conn);
+    const auto count = static_cast<uint8_t>(setup->max_keycode - setup->min_keycode + 1);
+    xcb_get_keyboard_mapping_reply_t* map =
+        xcb_get_keyboard_mapping_reply(conn, xcb_get_keyboard_mapping(conn, setup->min_keycode, count), nullptr);
+    if (!map) return false;
+    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map);
+    const int per = map->keysyms_per_keycode;
+    bool found = false;
+    for (int column = 0; column < std::min(per, 2) && !found; ++column) {
+      for (int k = 0; k < count; ++k) {
+        if (syms[k * per + column] == keysym) {
+          *code = static_cast<uint8_t>(setup->min_keycode + k);
+          *shift = column == 1;
+          found = true;
+          break;
+        }
+      }
+    }
+    free(map);
+    return found;
+  }
 };
+
+// The middle row of item k of a shown menu whose n items are all of one height (no separators).
+inline int MenuItemY(const HostDisplay::Shown& m, int k, int n) {
+  const int itemH = (m.h - 2 * kMenuPadding) / n;
+  return m.y + kMenuPadding + itemH * k + itemH / 2;
+}
+
+// The rectangle of the editor's preset selector (empty when it has none).
+inline GuiRect PresetSelectorRect(IGraphics* g) {
+  for (int i = 0; i < g->NControls(); ++i) {
+    if (dynamic_cast<IPopupMenu_PresetSelector*>(g->GetControl(i))) return g->GetControl(i)->Rect();
+  }
+  return GuiRect{};
+}
+
+// The user's part of choosing from a preset menu: a click at (x, y) opens it; hovering item
+// `heading` of its `n` items opens a sub-menu of `subN` items, whose item `k` is clicked.
+// Returns the top menu as shown (w == 0 when it never showed).
+inline HostDisplay::Shown ChooseInSubMenu(HostDisplay& user, int x, int y, int heading, int n, int k, int subN) {
+  user.Click(x, y);
+  const auto main = user.WaitForMenuReady(1);
+  if (main.size() != 1) return HostDisplay::Shown{0, 0, 0, 0, 0};
+  user.Move(main[0].x + 20, MenuItemY(main[0], heading, n));
+  user.Sync();
+  const auto both = user.WaitForMenus(2);
+  if (both.size() == 2) {
+    user.Move(both[1].x + 20, MenuItemY(both[1], 0, subN));  // across to the sub-menu first
+    user.Click(both[1].x + 20, MenuItemY(both[1], k, subN));
+  }
+  for (int i = 0; i < 4 && !user.WaitForMenus(0).empty(); ++i) user.Type(0xff1b);  // never leave it open
+  return main[0];
+}
 
 // The same editor drawn offscreen in this process, full size.
 inline std::vector<uint32_t> Snapshot(IGraphics* g) {

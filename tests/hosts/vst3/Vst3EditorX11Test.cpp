@@ -4,9 +4,14 @@
 #include "LoadedPlugin.h"
 #include "tests/hosts/X11TestHost.h"
 
+#include "gui/EditorGraphicsFactory.h"
 #include "gui/IControl.h"
 #include "gui/IGraphics.h"
+#include "gui/IGraphicsLinux.h"
 #include "gui/IKnobMultiControl.h"
+#include "engine/KernelParams.h"
+#include "instrument/PresetFile.h"
+#include "instrument/PresetLibrary.h"
 #include "hosts/vst3/SylvaneAdapter.h"
 #include "instrument/Sylvane.h"
 #include "raster/LICE_SysBitmap.h"
@@ -24,6 +29,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
 #include <memory>
 #include <string>
 #include <vector>
@@ -256,6 +264,110 @@ TEST(Vst3EditorX11, RealDragAndWheelReachTheHostWithTheKnobArithmetic) {
   EXPECT_NEAR(std::stod(wheel.substr(wheel.find('=') + 1)), dragged - 0.01, 1e-6) << wheel;
   EXPECT_NEAR(e.p.controller->getParamNormalized(static_cast<ParamID>(id)), dragged - 0.01, 1e-6);
   e.view->removed();
+}
+
+TEST(Vst3EditorX11, ThePresetMenuOpensOnARealClickAndTheChosenPresetLoads) {
+  // The factory preset the user will pick, with values of its own; no other entry has a file, so
+  // only that entry loads anything.
+  const int blizzard = 6;
+  std::filesystem::create_directories(std::filesystem::path(PresetLibraryPath(blizzard)).parent_path());
+  std::ofstream(PresetLibraryPath(blizzard)) << "<AmpWindLevel>" << FormatPresetValue(0.81) << "</AmpWindLevel><WindSpeed>"
+                                             << FormatPresetValue(0.37) << "</WindSpeed>";
+  Editor e;
+  HostDisplay host;
+  const int left = 30, top = 20;
+  const xcb_window_t win = host.TopLevel(left, top, kW, kH);
+  e.view->setFrame(e.frame);
+  ASSERT_EQ(e.view->attached(reinterpret_cast<void*>(static_cast<uintptr_t>(win)), kPlatformTypeX11EmbedWindowID),
+            kResultTrue);
+  e.frame->RunTicks(1);
+
+  Sylvane reference{IPlugVST3::InstanceInfo{}};
+  HostApplication* refHost = new HostApplication("reference");
+  ASSERT_EQ(reference.initialize(refHost->Context()), kResultOk);
+  const GuiRect selector = PresetSelectorRect(reference.Graphics());
+  ASSERT_FALSE(selector.Empty());
+
+  // The user clicks the preset name, then "Factory > SFX", then "SFX - The Blizzard". The menu
+  // holds the UI thread (the host's loop) until then, so the user acts from another thread.
+  std::thread user([&] {
+    HostDisplay own;
+    const auto main = ChooseInSubMenu(own, left + (selector.left + selector.right) / 2,
+                                      top + (selector.top + selector.bottom) / 2, 2, 7, 4, 5);
+    EXPECT_EQ(main.x, left + selector.left);  // below the preset name
+    EXPECT_EQ(main.y, top + selector.bottom);
+  });
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < giveUp &&
+         std::abs(e.p.controller->getParamNormalized(kWindSpeed) - 0.37) > 1e-6) {
+    e.frame->RunTicks(1);
+  }
+  user.join();
+  EXPECT_NEAR(e.p.controller->getParamNormalized(kWindSpeed), 0.37, 1e-6);
+  EXPECT_NEAR(e.p.controller->getParamNormalized(kAmpWindLevel), 0.81, 1e-6);
+  EXPECT_TRUE(host.WaitForMenus(0).empty());
+  // An editor tick after the load tells the host, once, to read the values again.
+  auto restarts = [&] { return std::count(e.handler->calls.begin(), e.handler->calls.end(), "r4"); };
+  for (int tick = 0; tick < 5 && restarts() == 0; ++tick) e.frame->RunTicks(1);
+  e.frame->RunTicks(1);
+  EXPECT_EQ(restarts(), 1);
+
+  // The window shows what the same choice shows offscreen: knobs and the preset's name.
+  reference.SelectLibraryPreset(blizzard);
+  reference.WaitForPresetFiles();
+  e.frame->RunTicks(2);
+  const std::vector<uint32_t> expected = Snapshot(reference.Graphics());
+  EXPECT_EQ(Mismatches(host.CaptureSettled(host.Children(win)[0], kW, kH, expected), expected), 0u);
+  e.view->removed();
+  reference.terminate();
+  refHost->release();
+}
+
+// A resize the editor makes itself: the adapter asks the frame for the new rectangle and takes
+// the host's answer (onSize), our window follows, and the host's own window is left to the host.
+// Twice, so the second request is not swallowed by the first.
+TEST(Vst3EditorX11, AnEditorResizeAsksTheFrameAndSizesOnlyTheEditorsWindow) {
+  SetEditorGraphicsFactory(&MakeLinuxEditorGraphics);  // this instance gets a real window
+  auto* plug = new Sylvane(IPlugVST3::InstanceInfo{});
+  HostApplication* context = new HostApplication("resize");
+  ASSERT_EQ(plug->initialize(context->Context()), kResultOk);
+  SetEditorGraphicsFactory(nullptr);
+  IPlugView* view = plug->createView(ViewType::kEditor);
+  ASSERT_NE(view, nullptr);
+  HostFrame* frame = new HostFrame;
+  HostDisplay host;
+  const xcb_window_t top = host.TopLevel(0, 0, kW, kH);
+  view->setFrame(frame);
+  ASSERT_EQ(view->attached(reinterpret_cast<void*>(static_cast<uintptr_t>(top)), kPlatformTypeX11EmbedWindowID),
+            kResultTrue);
+  frame->RunTicks(1);
+  const std::vector<xcb_window_t> children = host.Children(top);
+  ASSERT_EQ(children.size(), 1u);
+
+  const std::pair<int, int> sizes[] = {{kW - 200, kH - 100}, {kW, kH}};
+  for (size_t i = 0; i < 2; ++i) {
+    const auto [w, h] = sizes[i];
+    plug->Graphics()->Resize(w, h);
+    ASSERT_EQ(frame->resizes.size(), i + 1);
+    const ViewRect& asked = frame->resizes[i];
+    EXPECT_EQ(asked.left, 0);
+    EXPECT_EQ(asked.top, 0);
+    EXPECT_EQ(asked.right, w);
+    EXPECT_EQ(asked.bottom, h);
+    ViewRect size;
+    ASSERT_EQ(view->getSize(&size), kResultOk);
+    EXPECT_EQ(size.getWidth(), w);
+    frame->RunTicks(1);
+    host.Sync();
+    EXPECT_EQ(host.Size(children[0]), std::make_pair(w, h));
+    EXPECT_EQ(host.Size(top), std::make_pair(kW, kH));
+  }
+  EXPECT_EQ(view->removed(), kResultOk);
+  view->release();
+  frame->release();
+  plug->terminate();
+  plug->release();
+  context->release();
 }
 
 TEST(Vst3EditorX11, TwoEditorsSideBySideAndAHostWindowDestroyedBeforeRemoved) {
