@@ -117,18 +117,7 @@ TEST_F(Vst2Editor, ClosingDuringThePresetMenuLeavesNothingAndTheReopenedEditorSt
 // handles inside the preset menu's or the load dialog's loop: the loop ends, the code returning
 // through it reaches nothing freed, the window, its class and its timer are gone once it has
 // returned, and a new instance opens its editor.
-TEST(Vst2Editor, ClosingTheInstanceDuringTheMenuOrADialogLeavesNothing) {
-  LoadedModule module{SYLVANE_VST2_MODULE};
-  ASSERT_TRUE(module.Loaded()) << module.Error();
-  const auto entry = reinterpret_cast<Entry>(module.Symbol("VSTPluginMain"));
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "SylvaneVst2CloseTestHost";
-  RegisterClassA(&wc);
-  HWND window = CreateWindowExA(0, wc.lpszClassName, "host", WS_POPUP | WS_VISIBLE, 0, 0, 500, 480, nullptr,
-                                nullptr, wc.hInstance, nullptr);
-  ASSERT_NE(window, nullptr);
+TEST_F(Vst2Editor, ClosingTheInstanceDuringTheMenuOrADialogLeavesNothing) {
   struct Case {
     int x;  // the preset name opens the menu, the load button (0..40) the dialog
     const char* loopClass;
@@ -136,11 +125,6 @@ TEST(Vst2Editor, ClosingTheInstanceDuringTheMenuOrADialogLeavesNothing) {
   };
   const Case cases[] = {{250, "#32768", false}, {250, "#32768", true}, {20, "#32770", false}};
   for (const Case& c : cases) {
-    FakeVstHost host;
-    AEffect* effect = entry(&FakeVstHost::Callback);
-    ASSERT_NE(effect, nullptr);
-    effect->user = &host;
-    Dispatch(effect, effOpen);
     ASSERT_EQ(Dispatch(effect, effEditOpen, 0, 0, window), 1);
     HWND editor = GetWindow(window, GW_CHILD);
     ASSERT_NE(editor, nullptr);
@@ -163,22 +147,21 @@ TEST(Vst2Editor, ClosingTheInstanceDuringTheMenuOrADialogLeavesNothing) {
     EXPECT_EQ(ModalDriver::FindThreadWindow(c.loopClass), nullptr);
     WNDCLASSA info;
     EXPECT_FALSE(GetClassInfoA(editorModule, editorClass, &info)) << "the class is unregistered";
-  }
 
-  FakeVstHost host;
-  AEffect* effect = entry(&FakeVstHost::Callback);
-  ASSERT_NE(effect, nullptr);
-  effect->user = &host;
-  Dispatch(effect, effOpen);
+    effect = reinterpret_cast<Entry>(module.Symbol("VSTPluginMain"))(&FakeVstHost::Callback);
+    ASSERT_NE(effect, nullptr);
+    effect->user = &host;
+    Dispatch(effect, effOpen);
+  }
   ASSERT_EQ(Dispatch(effect, effEditOpen, 0, 0, window), 1);
   HWND editor = GetWindow(window, GW_CHILD);
   ASSERT_NE(editor, nullptr);
+  host.requests.clear();
   SendMessageA(editor, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(450, 52));  // the forward button
   SendMessageA(editor, WM_LBUTTONUP, 0, MAKELPARAM(450, 52));
   EXPECT_EQ(host.Count(audioMasterEndEdit), 1);
   Dispatch(effect, effClose);
   EXPECT_FALSE(IsWindow(editor));
-  DestroyWindow(window);
 }
 
 }  // namespace
