@@ -100,7 +100,6 @@ class IGraphicsLinux : public IGraphics {
   std::shared_ptr<X> mX;  // a modal loop holds a second reference while it runs
   std::unique_ptr<TextEntryWindowLinux> mEntryWindow;
   TextEntrySession mEntry;
-  ModalTracker mModal;
   bool mCloseDuringModal = false;
   bool mRedrawAll = false;  // resized: the next tick draws everything
   void* mModule = nullptr;

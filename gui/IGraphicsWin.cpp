@@ -110,6 +110,9 @@ void IGraphicsWin::Resize(int width, int height) {
   if (width == Width() && height == Height()) return;
   const int dW = width - Width();
   const int dH = height - Height();
+  // The controls go with the old size: neither an entry nor a gesture may outlive theirs.
+  CloseTextEntry(false);
+  EndOpenGesture();
   IGraphics::Resize(width, height);
   if (!mWindow) return;
   auto grow = [dW, dH](HWND w) {

@@ -170,6 +170,39 @@ TEST_F(WindowLayer, TextEntryFiltersKeysAndAppliesOrDropsOnTheNextTick) {
   delete g;
 }
 
+// A resize drops an open entry (its control is about to be deleted) without applying it, and
+// under VST 2 grows our window and the host's window by the same amounts.
+TEST_F(WindowLayer, ResizeDropsTheEntryAndGrowsTheHostWindow) {
+  std::vector<std::string> log;
+  IGraphicsWin* g = MakeEditor(&log);
+  HWND w = static_cast<HWND>(g->OpenEditorWindow(host));
+  ASSERT_NE(w, nullptr);
+  RECT before{}, hostBefore{};
+  GetWindowRect(w, &before);
+  GetWindowRect(host, &hostBefore);
+  const double valueBefore = plug.GetParam(0)->Value();
+  knob->Prompt();
+  HWND e = static_cast<HWND>(g->TextEntryWindow());
+  ASSERT_NE(e, nullptr);
+  SendMessageA(e, WM_CHAR, '7', 0);
+  SendMessageA(e, WM_KEYDOWN, VK_RETURN, 0);  // a commit pending for the next tick
+
+  g->Resize(230, 170);
+  EXPECT_FALSE(IsWindow(e));
+  EXPECT_EQ(g->TextEntryWindow(), nullptr);
+  EXPECT_FALSE(g->TextEntry().IsOpen());
+  SendMessageA(w, WM_TIMER, kEditorTimerId, 0);  // nothing left to apply to a deleted control
+  RECT after{}, hostAfter{};
+  GetWindowRect(w, &after);
+  GetWindowRect(host, &hostAfter);
+  EXPECT_EQ(after.right - after.left, before.right - before.left + 30);
+  EXPECT_EQ(after.bottom - after.top, before.bottom - before.top + 20);
+  EXPECT_EQ(hostAfter.right - hostAfter.left, hostBefore.right - hostBefore.left + 30);
+  EXPECT_EQ(hostAfter.bottom - hostAfter.top, hostBefore.bottom - hostBefore.top + 20);
+  EXPECT_EQ(plug.GetParam(0)->Value(), valueBefore) << "the dropped entry applied nothing";
+  delete g;
+}
+
 // The native menu, driven with keys inside TrackPopupMenu's own loop: its items carry the
 // numbering of their menu's style, and the menu reported is the one the entry was picked in.
 TEST_F(WindowLayer, PopupMenuShowsNumberedItemsAndReportsThePickedEntry) {
@@ -210,7 +243,9 @@ TEST_F(WindowLayer, PopupMenuShowsNumberedItemsAndReportsThePickedEntry) {
     EXPECT_EQ(shown[0], c.first);
     EXPECT_EQ(shown[11], c.twelfth);
     EXPECT_EQ(picked, c.pickedIn == 0 ? &top : c.pickedIn == 1 ? &sub : nullptr) << c.style;
-    if (picked) EXPECT_EQ(picked->Chosen(), c.chosen) << c.style;
+    if (picked) {
+      EXPECT_EQ(picked->Chosen(), c.chosen) << c.style;
+    }
     EXPECT_EQ(ModalDriver::MenuWindow(), nullptr) << "the menu is gone";
   }
   EXPECT_TRUE(IsWindow(static_cast<HWND>(g->NativeWindow())));
