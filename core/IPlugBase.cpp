@@ -147,6 +147,12 @@ void IPlugBase::SetParamFromEditor(int paramIdx, double normalized) {
   HandleParamChange(paramIdx);
 }
 
+bool IPlugBase::TellHostIfViewStale() {
+  if (!mHostViewStale.exchange(false, std::memory_order_acq_rel)) return false;
+  NotifyHostProgramChange();
+  return true;
+}
+
 void IPlugBase::ConnectEditor(IGraphics* graphics) {
   if (!graphics) return;
   Lock lock(mParamLock);
@@ -452,6 +458,8 @@ int IPlugBase::UnserializeParams(const StateChunk& chunk, int pos) {
   mRestoringState = true;
   for (int i = 0; i < NParams(); ++i) HandleParamChange(i);
   mRestoringState = outer;
+  // Every value now is one the host gave: nothing is left for it to read again.
+  mHostViewStale.store(false, std::memory_order_release);
   return pos;
 }
 

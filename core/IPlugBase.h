@@ -23,6 +23,7 @@
 #include "core/ProgramSlot.h"
 #include "core/StateChunk.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -91,6 +92,7 @@ class IPlugBase {
   virtual void BeginParamGesture(int paramIdx) = 0;
   virtual void NotifyHostParamValue(int paramIdx, double normalized) = 0;
   virtual void EndParamGesture(int paramIdx) = 0;
+  // Asks the host to read every parameter value (and program name) again.
   virtual void NotifyHostProgramChange() = 0;
   virtual bool IsRenderingOffline() { return false; }
   // Host transport, supplied by the adapter (audio thread, lock held).
@@ -185,6 +187,15 @@ class IPlugBase {
   }
   int HostVersion() const noexcept { return mHostVersion; }
 
+  // Values the product changed on its own (a preset it loaded) that the host has not read yet.
+  // Any thread, lock-free; the host is never called from here.
+  void MarkHostViewStale() noexcept { mHostViewStale.store(true, std::memory_order_release); }
+  // UI thread only (the editor's redraw tick), without the lock: when marked, clears the mark and
+  // calls NotifyHostProgramChange once. True when the host was told. Neither format gives the
+  // plug-in a UI-thread call of its own while no editor is open: the host is told at the first
+  // tick after the editor opens.
+  bool TellHostIfViewStale();
+
   // Editor. The core owns the surface (ConnectEditor); null when there is none.
   IGraphics* Graphics() const noexcept { return mGraphics.get(); }
 
@@ -194,8 +205,9 @@ class IPlugBase {
   bool SerializeParams(StateChunk& chunk);
   // Reads one 64-bit value per parameter from pos on, clamping each to its parameter's range
   // (non-finite ones are skipped), then calls HandleParamChange for every parameter with
-  // RestoringState() true. When fewer than 8 bytes per parameter remain (or pos is -1), returns
-  // -1 and changes nothing; otherwise the position after the last value.
+  // RestoringState() true, and clears the host-view mark (MarkHostViewStale). When fewer than 8
+  // bytes per parameter remain (or pos is -1), returns -1 and changes nothing; otherwise the
+  // position after the last value.
   int UnserializeParams(const StateChunk& chunk, int pos);
   // n times: the first uninitialised slot takes the current state and name ("Empty" when null).
   void MakeDefaultPrograms(const char* name, int n);
@@ -282,6 +294,7 @@ class IPlugBase {
   bool mDoesMidi = false;
   bool mBypassed = false;
   bool mRestoringState = false;
+  std::atomic<bool> mHostViewStale{false};
   int32_t mCurrentProgram = 0;
   double mSampleRate = 44100.0;
   int32_t mBlockSize = 0;

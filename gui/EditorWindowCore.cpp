@@ -1,5 +1,6 @@
 #include "gui/EditorWindowCore.h"
 
+#include "core/IPlugBase.h"
 #include "core/PlugParam.h"
 #include "gui/IControl.h"
 #include "gui/IGraphics.h"
@@ -113,6 +114,10 @@ void TextEntrySession::End() noexcept {
 RedrawStep EditorTimerStep(IGraphics& graphics, TextEntrySession& entry, bool windowOpen) {
   RedrawStep step;
   if (!windowOpen) return step;
+  // Values the plug-in changed on another thread (a loaded preset) reach the host from here: the
+  // UI thread is the only one that may call it. The host may close the window in its answer, so
+  // that tick does nothing else; the redraw waits for the next one.
+  if (IPlugBase* plug = graphics.Plug(); plug && plug->TellHostIfViewStale()) return step;
   if (entry.IsOpen() && entry.State() != kEntryIdle) {
     if (entry.State() == kEntryCancel) {
       step.action = RedrawStep::kDropEntry;

@@ -109,8 +109,11 @@ struct RedrawStep {
 };
 
 // One tick of the redraw timer. windowOpen false (a tick that arrives after the window is gone)
-// returns kNothing and touches nothing. With an entry open and a request pending, the tick serves
-// the request and draws nothing (any state other than cancel or commit returns to idle).
+// returns kNothing and touches nothing. Otherwise the plug-in first tells the host of values it
+// changed on its own (IPlugBase::TellHostIfViewStale); a tick that told the host returns kNothing
+// (the host may have closed the window in its answer) and leaves everything for the next tick.
+// With an entry open and a request pending, the tick serves the request and draws nothing (any
+// state other than cancel or commit returns to idle).
 // Otherwise the dirty controls are collected; with an entry open the state becomes "redrawn".
 RedrawStep EditorTimerStep(IGraphics& graphics, TextEntrySession& entry, bool windowOpen);
 

@@ -1,5 +1,6 @@
 #include "gui/IGraphicsLinux.h"
 
+#include "core/IPlugBase.h"
 #include "gui/DesktopProgramLinux.h"
 #include "gui/IControl.h"
 #include "gui/PopupMenuWindowLinux.h"
@@ -53,6 +54,41 @@ std::string HomeFolder() {
   return home && *home ? home : "/tmp";
 }
 
+uint16_t WindowExtent(int n) { return static_cast<uint16_t>(std::clamp(n, 1, 65535)); }
+
+// Changes a window's size by (dW, dH), keeping its place. A window that is gone only leaves an
+// error in our queue, dropped with the others.
+void GrowWindow(xcb_connection_t* conn, xcb_window_t window, int dW, int dH) {
+  xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(conn, xcb_get_geometry(conn, window), nullptr);
+  if (!g) return;
+  const uint32_t size[] = {WindowExtent(g->width + dW), WindowExtent(g->height + dH)};
+  free(g);
+  xcb_configure_window(conn, window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
+}
+
+// The window's parent, 0 when it is the root or gone; *topLevel tells whether the window is a
+// top-level one: a child of the root, or (under a reparenting window manager) a managed client.
+xcb_window_t ParentWindow(xcb_connection_t* conn, xcb_window_t window, bool* topLevel) {
+  *topLevel = true;
+  xcb_query_tree_reply_t* tree = xcb_query_tree_reply(conn, xcb_query_tree(conn, window), nullptr);
+  if (!tree) return 0;
+  const xcb_window_t parent = tree->parent == tree->root ? 0 : tree->parent;
+  free(tree);
+  if (!parent) return 0;
+  xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(conn, xcb_intern_atom(conn, 1, 8, "WM_STATE"), nullptr);
+  const xcb_atom_t wmState = atom ? atom->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+  free(atom);
+  bool managed = false;
+  if (wmState != XCB_ATOM_NONE) {
+    xcb_get_property_reply_t* p = xcb_get_property_reply(
+        conn, xcb_get_property(conn, 0, window, wmState, XCB_GET_PROPERTY_TYPE_ANY, 0, 0), nullptr);
+    managed = p && p->type != XCB_ATOM_NONE;
+    free(p);
+  }
+  *topLevel = managed;
+  return parent;
+}
+
 }  // namespace
 
 struct IGraphicsLinux::X {
@@ -94,6 +130,45 @@ struct IGraphicsLinux::X {
     xcb_disconnect(conn);
   }
   bool Usable() const { return conn && !xcb_connection_has_error(conn) && windowAlive; }
+
+  // A shared-memory image of w x h pixels, when the server has the extension and can attach our
+  // segment (a remote server cannot). Without one, presenting goes through plain requests.
+  void AttachSharedImage(int w, int h) {
+    const xcb_query_extension_reply_t* ext = xcb_get_extension_data(conn, &xcb_shm_id);
+    if (!ext || !ext->present || w <= 0 || h <= 0) return;
+    const int id = shmget(IPC_PRIVATE, static_cast<size_t>(w) * static_cast<size_t>(h) * 4, IPC_CREAT | 0600);
+    if (id < 0) return;
+    void* addr = shmat(id, nullptr, 0);
+    if (addr != reinterpret_cast<void*>(-1)) {
+      seg = xcb_generate_id(conn);
+      xcb_generic_error_t* error =
+          xcb_request_check(conn, xcb_shm_attach_checked(conn, seg, static_cast<uint32_t>(id), 0));
+      if (error) {
+        free(error);
+        shmdt(addr);
+        seg = 0;
+      } else {
+        shm = static_cast<uint32_t*>(addr);
+        shmCompletion = static_cast<uint8_t>(ext->first_event + XCB_SHM_COMPLETION);
+        shmBusy = false;
+      }
+    }
+    shmctl(id, IPC_RMID, nullptr);  // goes away with its last user, even if we do not close
+  }
+  // The server keeps its own mapping until it has handled the detach, so a put still being read
+  // finishes safely.
+  void DetachSharedImage() {
+    if (seg && !xcb_connection_has_error(conn)) xcb_shm_detach(conn, seg);
+    if (shm) shmdt(shm);
+    seg = 0;
+    shm = nullptr;
+    shmBusy = false;
+  }
+  // A completion of the current segment (one of a segment replaced since is stale).
+  bool SharedImageRead(const xcb_generic_event_t* event) const {
+    return shm && (event->response_type & 0x7f) == shmCompletion &&
+           reinterpret_cast<const xcb_shm_completion_event_t*>(event)->shmseg == seg;
+  }
 };
 
 IGraphicsLinux::IGraphicsLinux(IPlugBase* plug, int width, int height, void* module)
@@ -149,29 +224,7 @@ void* IGraphicsLinux::OpenEditorWindow(void* parent) {
   x->gc = xcb_generate_id(x->conn);
   xcb_create_gc(x->conn, x->gc, x->window, 0, nullptr);
 
-  // Shared memory when the server has it and can attach our segment (a remote server cannot).
-  const xcb_query_extension_reply_t* shmExt = xcb_get_extension_data(x->conn, &xcb_shm_id);
-  if (shmExt && shmExt->present) {
-    const size_t bytes = static_cast<size_t>(Width()) * static_cast<size_t>(Height()) * 4;
-    const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-    if (id >= 0) {
-      void* addr = shmat(id, nullptr, 0);
-      if (addr != reinterpret_cast<void*>(-1)) {
-        x->seg = xcb_generate_id(x->conn);
-        xcb_generic_error_t* error =
-            xcb_request_check(x->conn, xcb_shm_attach_checked(x->conn, x->seg, static_cast<uint32_t>(id), 0));
-        if (error) {
-          free(error);
-          shmdt(addr);
-          x->seg = 0;
-        } else {
-          x->shm = static_cast<uint32_t*>(addr);
-          x->shmCompletion = static_cast<uint8_t>(shmExt->first_event + XCB_SHM_COMPLETION);
-        }
-      }
-      shmctl(id, IPC_RMID, nullptr);  // goes away with its last user, even if we do not close
-    }
-  }
+  x->AttachSharedImage(Width(), Height());
   x->keymap.Load(x->conn);
 
   xcb_map_window(x->conn, x->window);
@@ -194,6 +247,30 @@ void IGraphicsLinux::CloseEditorWindow() {
   mX.reset();
   mCloseDuringModal = false;
   ClearCapture();
+}
+
+void IGraphicsLinux::Resize(int width, int height) {
+  if (width == Width() && height == Height()) return;
+  const int dW = width - Width();
+  const int dH = height - Height();
+  // The controls go with the old size: neither an entry nor a gesture may outlive theirs.
+  CloseTextEntry(false);
+  EndOpenGesture();
+  IGraphics::Resize(width, height);
+  if (!mX || !mX->Usable()) return;
+  X& x = *mX;
+  const uint32_t size[] = {WindowExtent(width), WindowExtent(height)};
+  xcb_configure_window(x.conn, x.window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size);
+  x.DetachSharedImage();  // sized for the old editor
+  x.AttachSharedImage(Width(), Height());
+  if (Plug() && Plug()->HostApi() == kApiVst2) {
+    GrowWindow(x.conn, x.parent, dW, dH);
+    bool parentIsTopLevel = true;
+    const xcb_window_t grand = ParentWindow(x.conn, x.parent, &parentIsTopLevel);
+    if (grand && !parentIsTopLevel) GrowWindow(x.conn, grand, dW, dH);
+  }
+  mRedrawAll = true;
+  xcb_flush(x.conn);
 }
 
 bool IGraphicsLinux::PresentRect(const GuiRect& rect) {
@@ -225,7 +302,12 @@ bool IGraphicsLinux::PresentRect(const GuiRect& rect) {
 }
 
 void IGraphicsLinux::TimerTick() {
-  const RedrawStep step = EditorTimerStep(*this, mEntry, mX && mX->Usable());
+  RedrawStep step = EditorTimerStep(*this, mEntry, mX && mX->Usable());
+  if (mRedrawAll && mX && mX->Usable() && (step.action == RedrawStep::kNothing || step.action == RedrawStep::kRedraw)) {
+    step.action = RedrawStep::kRedraw;
+    step.dirty = GuiRect{0, 0, Width(), Height()};
+    mRedrawAll = false;
+  }
   switch (step.action) {
     case RedrawStep::kNothing:
       break;
@@ -266,7 +348,7 @@ void IGraphicsLinux::ServeWhileModal(void* raw) {
   X& x = *mX;
   auto* event = static_cast<xcb_generic_event_t*>(raw);
   const uint8_t type = event->response_type & 0x7f;
-  if (x.shm && type == x.shmCompletion) {
+  if (x.SharedImageRead(event)) {
     x.shmBusy = false;
   } else if (type == XCB_EXPOSE) {
     auto* e = reinterpret_cast<xcb_expose_event_t*>(event);
@@ -307,7 +389,7 @@ void IGraphicsLinux::HandleEvent(void* raw) {
   X& x = *mX;
   auto* event = static_cast<xcb_generic_event_t*>(raw);
   const uint8_t type = event->response_type & 0x7f;
-  if (x.shm && type == x.shmCompletion) {
+  if (x.SharedImageRead(event)) {
     x.shmBusy = false;
     return;
   }

@@ -45,6 +45,10 @@ class IGraphicsLinux : public IGraphics {
   bool PresentRect(const GuiRect& rect) override;
   // Ends an open text entry without applying it, on the next tick.
   void CancelTextEntry() override;
+  // Our window takes the new size and the whole editor is drawn on the next tick. Under VST 2,
+  // which has no resize request, the host's window grows by the same amounts (and the one
+  // holding it, when the host's window is not a top-level one).
+  void Resize(int width, int height) override;
   const char* ApiName() override { return "X11 XCB"; }
   // Through the desktop's dialog program (zenity, else kdialog); without one, to stderr. Returns
   // the button as a Windows message box does: 1 OK, 2 Cancel, 6 Yes, 7 No.
@@ -98,6 +102,7 @@ class IGraphicsLinux : public IGraphics {
   TextEntrySession mEntry;
   ModalTracker mModal;
   bool mCloseDuringModal = false;
+  bool mRedrawAll = false;  // resized: the next tick draws everything
   void* mModule = nullptr;
 };
 

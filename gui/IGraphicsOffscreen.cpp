@@ -1,6 +1,7 @@
 #include "gui/IGraphicsOffscreen.h"
 
 #include "core/PlugParam.h"
+#include "gui/EditorWindowCore.h"
 #include "gui/IControl.h"
 #include "raster/EditorImageResource.h"
 #include "raster/LICE_Raster.h"
@@ -16,9 +17,10 @@ IGraphicsOffscreen::IGraphicsOffscreen(IPlugBase* plug, int width, int height, v
     : IGraphics(plug, width, height), mModule(module) {}
 
 bool IGraphicsOffscreen::RedrawCycle() {
-  GuiRect dirty;
-  if (!CollectDirtyRect(dirty)) return false;
-  DrawRect(dirty);
+  TextEntrySession entry;  // offscreen entries are answered at once: none is ever open at a tick
+  const RedrawStep step = EditorTimerStep(*this, entry, true);
+  if (step.action != RedrawStep::kRedraw) return false;
+  DrawRect(step.dirty);
   return true;
 }
 

@@ -35,8 +35,9 @@ class IGraphicsOffscreen : public IGraphics {
   int PresentCount() const noexcept { return mPresents; }
   const GuiRect& LastPresented() const noexcept { return mLastPresented; }
 
-  // One tick of the window layer's timer: collects the dirty rectangle and, when there is one,
-  // draws and presents it. Returns whether anything was drawn.
+  // One tick of the window layer's timer (EditorTimerStep, as the window layers run it): collects
+  // the dirty rectangle and, when there is one, draws and presents it. Returns whether anything
+  // was drawn.
   bool RedrawCycle();
   // A mouse gesture: press at (x, y), move by (dX, dY) while held, release there.
   void Drag(int x, int y, int dX, int dY, const MouseMods& mods = MouseMods());

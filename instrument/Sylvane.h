@@ -34,7 +34,8 @@ class Sylvane : public SylvaneAdapter {
   // time: the instance's worker does it, and a read's values are applied under the lock between
   // two blocks (at once when no block is running). Offline, the file work happens here, so
   // every render hears the preset from the same block on. Only the editor's save writes a
-  // file; the host's automation of PresetSave is ignored.
+  // file; the host's automation of PresetSave is ignored. A read that changes values marks the
+  // host's view stale: the editor's next redraw tick tells the host, whose thread it is.
   void HandleParamChange(int paramIdx) override;
   void ProcessBlock(double** inputs, double** outputs, int nFrames) override;
   void HandleMidiMessage(const MidiMessage& message) override;

@@ -69,13 +69,19 @@ bool Sylvane::FinishPresetRead(const std::string& path, int libraryIndex, bool o
     return false;
   }
   IGraphics* graphics = Graphics();
+  bool changed = false;
   for (int i = 0; i < count; ++i) {
     const int idx = values[i].paramIndex;
     const double v = values[i].value;
-    GetParam(idx)->SetValue(v);
+    PlugParam* param = GetParam(idx);
+    const double before = param->Value();
+    param->SetValue(v);
+    changed = changed || param->Value() != before;
     SetKernelParam(mKernel, idx, v);  // the kernel limits it to 0..1
     if (graphics) graphics->PushParamToControls(idx, v, true);
   }
+  // The host still holds the old values; it is told on the UI thread (the editor's next tick).
+  if (changed) MarkHostViewStale();
   ShowPresetName(path);
   return true;
 }

@@ -193,6 +193,10 @@ void IPlugVST3::EndParamGesture(int paramIdx) {
   if (paramIdx >= 0 && paramIdx < NParams()) endEdit(static_cast<ParamID>(paramIdx));
 }
 
+void IPlugVST3::NotifyHostProgramChange() {
+  if (IComponentHandler* handler = ComponentHandler()) handler->restartComponent(kParamValuesChanged);
+}
+
 bool IPlugVST3::IsRenderingOffline() { return mProcessMode.load(std::memory_order_relaxed) == kOffline; }
 
 int IPlugVST3::HostSamplePos() { return static_cast<int>(static_cast<uint32_t>(mContext.projectTimeSamples)); }

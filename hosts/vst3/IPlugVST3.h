@@ -139,8 +139,9 @@ class IPlugVST3 : public IPlugBase, public Steinberg::Vst::IUnitInfo, public vst
   void BeginParamGesture(int paramIdx) override;
   void NotifyHostParamValue(int paramIdx, double normalized) override;
   void EndParamGesture(int paramIdx) override;
-  // Nothing: program changes reach the host through the "prst" parameter's value.
-  void NotifyHostProgramChange() override {}
+  // restartComponent(kParamValuesChanged) when a component handler is set: the host reads every
+  // value again through getParamNormalized.
+  void NotifyHostProgramChange() override;
   // True while the host renders offline (process mode kOffline).
   bool IsRenderingOffline() override;
   // Transport of the last block that carried a process context (audio thread, lock held).

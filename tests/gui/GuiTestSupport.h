@@ -1,5 +1,5 @@
-// Shared pieces of the editor tests: a plug-in that logs what the surface tells the host, and a
-// control that logs the events it receives.
+// Shared pieces of the editor tests: a plug-in that logs what the surface tells the host, and
+// controls that log the events they receive.
 #pragma once
 
 #include "gui/IControl.h"
@@ -53,4 +53,12 @@ class LogControl : public IControl {
   void Log(const std::string& event) { mOut->push_back(mName + " " + event); }
   std::vector<std::string>* mOut;
   std::string mName;
+};
+
+// A LogControl whose text entry the test opens and limits itself.
+class EntryLogControl : public LogControl {
+ public:
+  using LogControl::LogControl;
+  void Prompt() { PromptUserInput(); }
+  void SetEntryLength(int n) { mTextEntryLength = n; }
 };

@@ -6,6 +6,7 @@
 
 #include "core/PlugParam.h"
 #include "gui/IGraphicsLinux.h"
+#include "gui/IPanelControl.h"
 #include "gui/PopupMenuWindowLinux.h"
 #include "gui/X11SupportLinux.h"
 
@@ -28,13 +29,6 @@
 namespace {
 using namespace x11test;
 const auto* const gXvfb = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
-
-class EntryLogControl : public LogControl {
- public:
-  using LogControl::LogControl;
-  void Prompt() { PromptUserInput(); }
-  void SetEntryLength(int n) { mTextEntryLength = n; }
-};
 
 class X11Layer : public ::testing::Test {
  protected:
@@ -269,6 +263,70 @@ TEST_F(X11Layer, AHostWindowDestroyedDuringTheMenuEndsItWithNoChoiceAndNoWindowL
   EXPECT_TRUE(host.WaitForMenus(0).empty());
   EXPECT_EQ(g->NativeWindow(), nullptr);
   top = host.TopLevel(0, 0, 10, 10);  // for TearDown
+}
+
+// Resize: our window takes the new size and shows what the new controls draw, all of it (the
+// back buffer and the shared image follow). Under VST 2 the host's window changes by the same
+// amounts, and so does the one holding it when it is not a top-level window; under VST 3 the
+// host sizes its own windows.
+TEST_F(X11Layer, ResizeSizesAndRedrawsTheWindowAndChangesTheHostsWindowsOnlyUnderVst2) {
+  const int before = g->NControls();
+  g->Resize(300, 200);
+  EXPECT_EQ(g->NControls(), before) << "the same size again keeps the controls";
+
+  const struct {
+    int api;
+    bool nested;  // the host's window is a child of its top-level window
+    int w, h;     // from 300 x 200
+  } cases[] = {
+      {kApiVst2, false, 380, 260},
+      {kApiVst2, true, 380, 260},
+      {kApiVst2, true, 240, 150},
+      {kApiVst3, true, 240, 150},
+  };
+  for (const auto& c : cases) {
+    const std::string name = std::to_string(c.api) + (c.nested ? " nested " : " ") + std::to_string(c.w);
+    GuiTestPlug api(c.api);
+    const xcb_window_t outer = host.TopLevel(600, 100, 320, 220);
+    const xcb_window_t parent = c.nested ? host.Child(outer, 10, 10, 300, 200) : outer;
+    IGraphicsLinux editor(&api, 300, 200);
+    editor.PrepareBuffers();
+    ASSERT_NE(editor.OpenEditorWindow(reinterpret_cast<void*>(static_cast<uintptr_t>(parent))), nullptr) << name;
+    const auto window = static_cast<xcb_window_t>(reinterpret_cast<uintptr_t>(editor.NativeWindow()));
+    auto serve = [&] {
+      for (int i = 0; i < 2; ++i) {
+        host.Sync();
+        usleep(10000);
+        editor.ProcessEvents();
+        editor.TimerTick();
+      }
+      host.Sync();
+    };
+    editor.AddControl(new IPanelControl(&api, GuiRect{0, 0, 300, 200}, GuiColor{255, 30, 90, 160}));
+    serve();
+    editor.Resize(c.w, c.h);
+    EXPECT_EQ(editor.NControls(), 0) << name;
+
+    // The caller adds controls again, one where only the new size reaches; what none of them
+    // covers shows the cleared buffer, not the old picture.
+    IGraphicsOffscreen reference(&api, c.w, c.h);
+    reference.PrepareBuffers();
+    for (IGraphics* to : {static_cast<IGraphics*>(&editor), static_cast<IGraphics*>(&reference)}) {
+      to->AddControl(new IPanelControl(&api, GuiRect{20, 20, c.w / 2, c.h / 2}, GuiColor{255, 10, 160, 90}));
+      to->AddControl(new IPanelControl(&api, GuiRect{c.w - 40, c.h - 30, c.w, c.h}, GuiColor{255, 220, 200, 10}));
+    }
+    serve();
+    const int dW = c.api == kApiVst2 ? c.w - 300 : 0, dH = c.api == kApiVst2 ? c.h - 200 : 0;
+    EXPECT_EQ(host.Size(window), std::make_pair(c.w, c.h)) << name;
+    EXPECT_EQ(host.Size(outer), std::make_pair(320 + dW, 220 + dH)) << name;
+    if (c.nested) {
+      EXPECT_EQ(host.Size(parent), std::make_pair(300 + dW, 200 + dH)) << name;
+    }
+    const std::vector<uint32_t> expected = Snapshot(&reference);
+    EXPECT_EQ(Mismatches(host.CaptureSettled(window, c.w, c.h, expected), expected), 0u) << name;
+    editor.CloseEditorWindow();
+    xcb_destroy_window(host.conn, outer);
+  }
 }
 
 TEST_F(X11Layer, ClipboardTextComesFromTheSelectionOwnerAsUtf8) {

@@ -21,13 +21,6 @@
 namespace {
 
 // A control whose text entries can be opened from the test.
-class EntryLogControl : public LogControl {
- public:
-  using LogControl::LogControl;
-  void Prompt() { PromptUserInput(); }
-  void SetEntryLength(int n) { mTextEntryLength = n; }
-};
-
 class WindowLayer : public ::testing::Test {
  protected:
   void SetUp() override {

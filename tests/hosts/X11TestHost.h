@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace x11test {
@@ -111,6 +112,25 @@ struct HostDisplay {
     xcb_map_window(conn, id);
     Sync();
     return id;
+  }
+  // A mapped child window of parent, as a host nests the window it gives the editor.
+  xcb_window_t Child(xcb_window_t parent, int x, int y, int w, int h) {
+    const xcb_window_t id = xcb_generate_id(conn);
+    xcb_create_window(conn, XCB_COPY_FROM_PARENT, id, parent, static_cast<int16_t>(x), static_cast<int16_t>(y),
+                      static_cast<uint16_t>(w), static_cast<uint16_t>(h), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      screen->root_visual, 0, nullptr);
+    xcb_map_window(conn, id);
+    Sync();
+    return id;
+  }
+  // The window's width and height ({0, 0} once it is gone).
+  std::pair<int, int> Size(xcb_window_t window) {
+    std::pair<int, int> size{0, 0};
+    if (xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(conn, xcb_get_geometry(conn, window), nullptr)) {
+      size = {g->width, g->height};
+      free(g);
+    }
+    return size;
   }
   // A round trip: everything sent before has been processed by the server.
   void Sync() { free(xcb_get_input_focus_reply(conn, xcb_get_input_focus(conn), nullptr)); }

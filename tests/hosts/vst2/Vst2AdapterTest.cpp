@@ -4,6 +4,8 @@
 #include "hosts/vst2/IPlugVST.h"
 #include "hosts/vst2/VstEntry.h"
 #include "engine/KernelParams.h"
+#include "gui/IGraphicsOffscreen.h"
+#include "instrument/PresetLibrary.h"
 #include "instrument/Sylvane.h"
 #include "tests/hosts/vst2/FakeVstHost.h"
 
@@ -11,6 +13,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -292,6 +296,41 @@ TEST(Vst2Chunks, RoundTripsAndHeaderlessBankData) {
   f.effect->setParameter(f.effect, kAmpWindLevel, 1.0f);
   f.Plug()->RestoreProgram(0);
   EXPECT_EQ(f.Plug()->GetParam(kAmpWindLevel)->Value(), windLevel);
+}
+
+// A preset the worker applies is announced once, with audioMasterUpdateDisplay at the editor's
+// next tick (never from the worker, never as automation); a chunk the host sets is its own and
+// is not announced, even over a load not yet announced.
+TEST(Vst2Params, APresetLoadReachesTheHostOnceAtTheNextEditorTick) {
+  Fixture f(true);
+  auto* plug = static_cast<Sylvane*>(f.Plug());
+  auto* editor = dynamic_cast<IGraphicsOffscreen*>(plug->Graphics());
+  ASSERT_NE(editor, nullptr);
+  for (int index : {2, 3}) {
+    std::filesystem::create_directories(std::filesystem::path(PresetLibraryPath(index)).parent_path());
+    std::ofstream(PresetLibraryPath(index), std::ios::trunc)
+        << (index == 2 ? "<AmpWindLevel>0.75</AmpWindLevel>" : "<AmpWindLevel>0.25</AmpWindLevel>");
+  }
+  const std::vector<unsigned char> saved = GetChunk(f.effect, true);
+  const float savedLevel = f.effect->getParameter(f.effect, kAmpWindLevel);
+  ASSERT_NE(savedLevel, 0.75f);
+
+  plug->SelectLibraryPreset(2);
+  plug->WaitForPresetFiles();
+  EXPECT_EQ(f.host.Count(audioMasterUpdateDisplay), 0);
+  editor->RedrawCycle();
+  EXPECT_EQ(f.host.Count(audioMasterUpdateDisplay), 1);
+  EXPECT_EQ(f.effect->getParameter(f.effect, kAmpWindLevel), 0.75f);
+  editor->RedrawCycle();
+  EXPECT_EQ(f.host.Count(audioMasterUpdateDisplay), 1);
+
+  plug->SelectLibraryPreset(3);
+  plug->WaitForPresetFiles();
+  ASSERT_EQ(SetChunk(f.effect, true, saved), 1);
+  editor->RedrawCycle();
+  EXPECT_EQ(f.host.Count(audioMasterUpdateDisplay), 1);
+  EXPECT_EQ(f.effect->getParameter(f.effect, kAmpWindLevel), savedLevel);
+  EXPECT_TRUE(f.host.automated.empty());
 }
 
 TEST(Vst2Chunks, BadChunksAnswerZeroAndChangeNothing) {

@@ -14,29 +14,40 @@ namespace {
 
 using Entry = AEffect* (*)(audioMasterCallback);
 
-TEST(Vst2Editor, OpensAtItsOwnSizeSendsGesturesForAKnobDragAndClosesCleanly) {
+// The module's instance opened for a fake host, and a top-level host window of the editor's size.
+class Vst2Editor : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(module.Loaded()) << module.Error();
+    effect = reinterpret_cast<Entry>(module.Symbol("VSTPluginMain"))(&FakeVstHost::Callback);
+    ASSERT_NE(effect, nullptr);
+    effect->user = &host;
+    Dispatch(effect, effOpen);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "SylvaneVst2TestHost";
+    RegisterClassA(&wc);  // the second test finds it registered
+    window = CreateWindowExA(0, wc.lpszClassName, "host", WS_POPUP | WS_VISIBLE, 0, 0, 500, 480, nullptr, nullptr,
+                             wc.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+  }
+  void TearDown() override {
+    if (window) DestroyWindow(window);
+  }
   LoadedModule module{SYLVANE_VST2_MODULE};
-  ASSERT_TRUE(module.Loaded()) << module.Error();
   FakeVstHost host;
-  AEffect* effect = reinterpret_cast<Entry>(module.Symbol("VSTPluginMain"))(&FakeVstHost::Callback);
-  ASSERT_NE(effect, nullptr);
-  effect->user = &host;
-  Dispatch(effect, effOpen);
+  AEffect* effect = nullptr;
+  HWND window = nullptr;
+};
+
+TEST_F(Vst2Editor, OpensAtItsOwnSizeSendsGesturesForAKnobDragAndClosesCleanly) {
   EXPECT_TRUE(effect->flags & effFlagsHasEditor);
   ERect* rect = nullptr;
   ASSERT_EQ(Dispatch(effect, effEditGetRect, 0, 0, &rect), 1);
   ASSERT_NE(rect, nullptr);
   EXPECT_EQ(rect->right - rect->left, 500);
   EXPECT_EQ(rect->bottom - rect->top, 480);
-
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "SylvaneVst2TestHost";
-  RegisterClassA(&wc);
-  HWND window = CreateWindowExA(0, wc.lpszClassName, "host", WS_POPUP | WS_VISIBLE, 0, 0, 500, 480, nullptr,
-                                nullptr, wc.hInstance, nullptr);
-  ASSERT_NE(window, nullptr);
 
   // The wind speed knob: (365, 105)-(445, 185), 80 pixels high, gearing 4; a value the host set
   // shows after a tick, and 16 pixels up turn it by 16 / 80 / 4 = 0.05.
@@ -68,28 +79,11 @@ TEST(Vst2Editor, OpensAtItsOwnSizeSendsGesturesForAKnobDragAndClosesCleanly) {
     }
   }
   EXPECT_EQ(GetWindow(window, GW_CHILD), nullptr);
-  DestroyWindow(window);
 }
 
 // effEditClose while the preset menu's loop runs: the menu ends, the editor's window goes once the
 // loop has returned, and the reopened editor's step button is a gesture the host automates.
-TEST(Vst2Editor, ClosingDuringThePresetMenuLeavesNothingAndTheReopenedEditorSteps) {
-  LoadedModule module{SYLVANE_VST2_MODULE};
-  ASSERT_TRUE(module.Loaded()) << module.Error();
-  FakeVstHost host;
-  AEffect* effect = reinterpret_cast<Entry>(module.Symbol("VSTPluginMain"))(&FakeVstHost::Callback);
-  ASSERT_NE(effect, nullptr);
-  effect->user = &host;
-  Dispatch(effect, effOpen);
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "SylvaneVst2MenuTestHost";
-  RegisterClassA(&wc);
-  HWND window = CreateWindowExA(0, wc.lpszClassName, "host", WS_POPUP | WS_VISIBLE, 0, 0, 500, 480, nullptr,
-                                nullptr, wc.hInstance, nullptr);
-  ASSERT_NE(window, nullptr);
-
+TEST_F(Vst2Editor, ClosingDuringThePresetMenuLeavesNothingAndTheReopenedEditorSteps) {
   ASSERT_EQ(Dispatch(effect, effEditOpen, 0, 0, window), 1);
   HWND editor = GetWindow(window, GW_CHILD);
   ASSERT_NE(editor, nullptr);
@@ -117,7 +111,6 @@ TEST(Vst2Editor, ClosingDuringThePresetMenuLeavesNothingAndTheReopenedEditorStep
   EXPECT_EQ(host.automated, (std::vector<std::pair<int, float>>{{kPresetForward, 1.0f}, {kPresetForward, 0.0f}}));
   Dispatch(effect, effEditClose);
   Dispatch(effect, effClose);
-  DestroyWindow(window);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // window of a private Xvfb, effEditIdle calls standing in for the host's UI loop, real input
 // through XTest. The reference is the small editor drawn offscreen in this process.
 #include "engine/KernelParams.h"
+#include "gui/EditorGraphicsFactory.h"
+#include "gui/IGraphicsLinux.h"
 #include "gui/IKnobMultiControl.h"
 #include "hosts/vst2/VstAbi.h"
 #include "instrument/PresetFile.h"
@@ -152,6 +154,33 @@ TEST(Vst2EditorX11, ThePresetMenuChosenWithRealClicksLoadsTheUserPreset) {
   const std::vector<uint32_t> expected = Snapshot(reference.Graphics());
   EXPECT_EQ(Mismatches(display.CaptureSettled(display.Children(win)[0], 500, 480, expected), expected), 0u);
   EXPECT_EQ(Dispatch(e.effect, effEditClose), 1);
+}
+
+// VST 2 has no request for a resize the editor makes itself: the editor's window and the host's
+// change by the difference, and effEditGetRect answers the new size.
+TEST(Vst2EditorX11, AnEditorResizeGrowsTheHostsWindowAndTheEditorRectangle) {
+  // This instance gets a real window, as in the module, for as long as the test runs.
+  struct LinuxEditors {
+    LinuxEditors() { SetEditorGraphicsFactory(&MakeLinuxEditorGraphics); }
+    ~LinuxEditors() { SetEditorGraphicsFactory(nullptr); }
+  } linuxEditors;
+  Sylvane::InstanceInfo info;
+  Sylvane plug(info);
+  HostDisplay display;
+  const xcb_window_t win = display.TopLevel(0, 0, 500, 480);
+  ASSERT_EQ(Dispatch(plug.Effect(), effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(win))), 1);
+  const std::vector<xcb_window_t> children = display.Children(win);
+  ASSERT_EQ(children.size(), 1u);
+  plug.Graphics()->Resize(560, 500);
+  ERect* rect = nullptr;
+  ASSERT_EQ(Dispatch(plug.Effect(), effEditGetRect, 0, 0, &rect), 1);
+  EXPECT_EQ(rect->right - rect->left, 560);
+  EXPECT_EQ(rect->bottom - rect->top, 500);
+  Dispatch(plug.Effect(), effEditIdle);
+  display.Sync();
+  EXPECT_EQ(display.Size(children[0]), std::make_pair(560, 500));
+  EXPECT_EQ(display.Size(win), std::make_pair(560, 500));
+  EXPECT_EQ(Dispatch(plug.Effect(), effEditClose), 1);
 }
 
 TEST(Vst2EditorX11, ClosingTheInstanceWithTheEditorOpenLeavesNoWindow) {

@@ -3,6 +3,9 @@
 // and process racing the controller on two threads.
 #include "HostObjects.h"
 
+#include "engine/KernelParams.h"
+#include "gui/IGraphicsOffscreen.h"
+#include "instrument/PresetLibrary.h"
 #include "instrument/Sylvane.h"
 
 #include "pluginterfaces/gui/iplugview.h"
@@ -10,8 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -88,6 +94,50 @@ TEST(Vst3Adapter, EditorGesturesAndLatencyReachTheComponentHandler) {
   in.plug->BeginParamGesture(-1);
   in.plug->SetLatency(0);
   EXPECT_EQ(handler->calls, (std::vector<std::string>{"b3", "p3=0.500000", "e3", "r8"}));
+  in.plug->setComponentHandler(nullptr);
+  EXPECT_EQ(handler->release(), 0u);
+}
+
+// A preset the worker applies leaves the host holding old values: it hears of them once, at the
+// editor's next tick on the UI thread, and reads the preset's values; a state the host restores
+// is its own and is not reported, even over a load not yet reported.
+TEST(Vst3Adapter, APresetLoadReachesTheHostOnceAtTheNextEditorTick) {
+  Instance in;
+  ASSERT_EQ(in.Setup(kRealtime), kResultOk);
+  ComponentHandler* handler = new ComponentHandler;
+  ASSERT_EQ(in.plug->setComponentHandler(handler), kResultOk);
+  auto* editor = dynamic_cast<IGraphicsOffscreen*>(in.plug->Graphics());
+  ASSERT_NE(editor, nullptr);
+  auto restarts = [&] { return std::count(handler->calls.begin(), handler->calls.end(), "r4"); };
+  auto writeEntry = [](int index, const char* line) {
+    std::filesystem::create_directories(std::filesystem::path(PresetLibraryPath(index)).parent_path());
+    std::ofstream(PresetLibraryPath(index), std::ios::trunc) << line;
+  };
+  writeEntry(2, "<AmpWindLevel>0.75</AmpWindLevel>");
+  writeEntry(3, "<AmpWindLevel>0.25</AmpWindLevel>");
+  MemoryStream* saved = new MemoryStream;
+  ASSERT_EQ(in.plug->getState(saved), kResultOk);
+  const ParamValue savedLevel = in.plug->getParamNormalized(kAmpWindLevel);
+  ASSERT_NE(savedLevel, 0.75);
+
+  in.plug->SelectLibraryPreset(2);
+  in.plug->WaitForPresetFiles();
+  EXPECT_EQ(restarts(), 0);  // applied, but the worker never calls the host
+  EXPECT_FALSE(editor->RedrawCycle());  // telling the host is all this tick does
+  EXPECT_EQ(restarts(), 1);
+  EXPECT_EQ(in.plug->getParamNormalized(kAmpWindLevel), 0.75);
+  EXPECT_TRUE(editor->RedrawCycle());  // the knob the preset moved
+  EXPECT_EQ(restarts(), 1);
+
+  in.plug->SelectLibraryPreset(3);
+  in.plug->WaitForPresetFiles();
+  MemoryStream* back = new MemoryStream(saved->Bytes());
+  ASSERT_EQ(in.plug->setState(back), kResultOk);
+  editor->RedrawCycle();
+  EXPECT_EQ(restarts(), 1);
+  EXPECT_EQ(in.plug->getParamNormalized(kAmpWindLevel), savedLevel);
+  back->release();
+  saved->release();
   in.plug->setComponentHandler(nullptr);
   EXPECT_EQ(handler->release(), 0u);
 }

@@ -4,8 +4,10 @@
 #include "LoadedPlugin.h"
 #include "tests/hosts/X11TestHost.h"
 
+#include "gui/EditorGraphicsFactory.h"
 #include "gui/IControl.h"
 #include "gui/IGraphics.h"
+#include "gui/IGraphicsLinux.h"
 #include "gui/IKnobMultiControl.h"
 #include "engine/KernelParams.h"
 #include "instrument/PresetFile.h"
@@ -304,6 +306,11 @@ TEST(Vst3EditorX11, ThePresetMenuOpensOnARealClickAndTheChosenPresetLoads) {
   EXPECT_NEAR(e.p.controller->getParamNormalized(kWindSpeed), 0.37, 1e-6);
   EXPECT_NEAR(e.p.controller->getParamNormalized(kAmpWindLevel), 0.81, 1e-6);
   EXPECT_TRUE(host.WaitForMenus(0).empty());
+  // An editor tick after the load tells the host, once, to read the values again.
+  auto restarts = [&] { return std::count(e.handler->calls.begin(), e.handler->calls.end(), "r4"); };
+  for (int tick = 0; tick < 5 && restarts() == 0; ++tick) e.frame->RunTicks(1);
+  e.frame->RunTicks(1);
+  EXPECT_EQ(restarts(), 1);
 
   // The window shows what the same choice shows offscreen: knobs and the preset's name.
   reference.SelectLibraryPreset(blizzard);
@@ -314,6 +321,53 @@ TEST(Vst3EditorX11, ThePresetMenuOpensOnARealClickAndTheChosenPresetLoads) {
   e.view->removed();
   reference.terminate();
   refHost->release();
+}
+
+// A resize the editor makes itself: the adapter asks the frame for the new rectangle and takes
+// the host's answer (onSize), our window follows, and the host's own window is left to the host.
+// Twice, so the second request is not swallowed by the first.
+TEST(Vst3EditorX11, AnEditorResizeAsksTheFrameAndSizesOnlyTheEditorsWindow) {
+  SetEditorGraphicsFactory(&MakeLinuxEditorGraphics);  // this instance gets a real window
+  auto* plug = new Sylvane(IPlugVST3::InstanceInfo{});
+  HostApplication* context = new HostApplication("resize");
+  ASSERT_EQ(plug->initialize(context->Context()), kResultOk);
+  SetEditorGraphicsFactory(nullptr);
+  IPlugView* view = plug->createView(ViewType::kEditor);
+  ASSERT_NE(view, nullptr);
+  HostFrame* frame = new HostFrame;
+  HostDisplay host;
+  const xcb_window_t top = host.TopLevel(0, 0, kW, kH);
+  view->setFrame(frame);
+  ASSERT_EQ(view->attached(reinterpret_cast<void*>(static_cast<uintptr_t>(top)), kPlatformTypeX11EmbedWindowID),
+            kResultTrue);
+  frame->RunTicks(1);
+  const std::vector<xcb_window_t> children = host.Children(top);
+  ASSERT_EQ(children.size(), 1u);
+
+  const std::pair<int, int> sizes[] = {{kW - 200, kH - 100}, {kW, kH}};
+  for (size_t i = 0; i < 2; ++i) {
+    const auto [w, h] = sizes[i];
+    plug->Graphics()->Resize(w, h);
+    ASSERT_EQ(frame->resizes.size(), i + 1);
+    const ViewRect& asked = frame->resizes[i];
+    EXPECT_EQ(asked.left, 0);
+    EXPECT_EQ(asked.top, 0);
+    EXPECT_EQ(asked.right, w);
+    EXPECT_EQ(asked.bottom, h);
+    ViewRect size;
+    ASSERT_EQ(view->getSize(&size), kResultOk);
+    EXPECT_EQ(size.getWidth(), w);
+    frame->RunTicks(1);
+    host.Sync();
+    EXPECT_EQ(host.Size(children[0]), std::make_pair(w, h));
+    EXPECT_EQ(host.Size(top), std::make_pair(kW, kH));
+  }
+  EXPECT_EQ(view->removed(), kResultOk);
+  view->release();
+  frame->release();
+  plug->terminate();
+  plug->release();
+  context->release();
 }
 
 TEST(Vst3EditorX11, TwoEditorsSideBySideAndAHostWindowDestroyedBeforeRemoved) {
