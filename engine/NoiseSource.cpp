@@ -11,7 +11,7 @@ std::atomic<uint32_t> gNoiseState{2u};
 static_assert(std::atomic<uint32_t>::is_always_lock_free, "the noise state must be lock-free");
 }  // namespace
 
-uint32_t AdvanceNoiseState(uint32_t state, uint64_t count) noexcept {
+NoiseJump NoiseJumpFor(uint64_t count) noexcept {
   // x -> a*x + c composed with itself by squaring: O(log count) steps.
   uint32_t accMul = 1u, accAdd = 0u;
   uint32_t mul = kMultiplier, add = kIncrement;
@@ -24,14 +24,18 @@ uint32_t AdvanceNoiseState(uint32_t state, uint64_t count) noexcept {
     mul *= mul;
     count >>= 1;
   }
-  return accMul * state + accAdd;
+  return NoiseJump{accMul, accAdd};
 }
 
-NoiseSource NoiseSource::Reserve(uint64_t draws) noexcept {
+uint32_t AdvanceNoiseState(uint32_t state, uint64_t count) noexcept { return NoiseJumpFor(count).Apply(state); }
+
+NoiseSource NoiseSource::Reserve(NoiseJump jump) noexcept {
   uint32_t start = gNoiseState.load(std::memory_order_relaxed);
-  while (!gNoiseState.compare_exchange_weak(start, AdvanceNoiseState(start, draws), std::memory_order_relaxed)) {
+  while (!gNoiseState.compare_exchange_weak(start, jump.Apply(start), std::memory_order_relaxed)) {
   }
   return NoiseSource(start);
 }
+
+NoiseSource NoiseSource::Reserve(uint64_t draws) noexcept { return Reserve(NoiseJumpFor(draws)); }
 
 void SeedNoiseSource(uint32_t seed) noexcept { gNoiseState.store(seed, std::memory_order_relaxed); }

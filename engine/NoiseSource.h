@@ -11,10 +11,19 @@
 #include <cstring>
 #include <emmintrin.h>
 
+// What `count` draws do to the generator's state: x -> mul x + add.
+struct NoiseJump {
+  uint32_t mul = 1u, add = 0u;
+  uint32_t Apply(uint32_t state) const noexcept { return mul * state + add; }
+};
+NoiseJump NoiseJumpFor(uint64_t count) noexcept;
+
 class NoiseSource {
  public:
   // Claims the next `draws` values of the shared sequence for this block (any thread).
   static NoiseSource Reserve(uint64_t draws) noexcept;
+  // The same with the jump over those draws worked out beforehand (NoiseJumpFor).
+  static NoiseSource Reserve(NoiseJump jump) noexcept;
 
   // One value in [-1, 1): the float 1 <= f < 2 built from the low 23 state bits, times 2 minus 3,
   // in single precision.

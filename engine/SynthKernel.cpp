@@ -406,6 +406,12 @@ struct DelayPair {
            a.readIndex == b.readIndex && a.writeIndex == b.writeIndex && a.size == kDelayLineSize &&
            b.size == kDelayLineSize && a.maxDelay == b.maxDelay && a.maxDelay <= kDelayLineMaxDelay;
   }
+  // floor(x) for the clamped delays' range, without a library call (the baseline instruction set
+  // has no rounding instruction).
+  static double FloorOfDelay(double x) noexcept {
+    const double t = static_cast<double>(static_cast<int32_t>(x));
+    return t > x ? t - 1.0 : t;
+  }
   static double ClampDelay(double d, double hi) noexcept {
     if (d < 1.0) return 1.0;
     if (d > hi) return hi;
@@ -416,8 +422,8 @@ struct DelayPair {
         longStorage(k.longDelay.storage),
         shortDelay(ClampDelay(b.shortDelay, k.shortDelay.maxDelay)),
         longDelay(ClampDelay(b.longDelay, k.longDelay.maxDelay)),
-        shortBehind(std::floor(-shortDelay)),
-        longBehind(std::floor(-longDelay)),
+        shortBehind(FloorOfDelay(-shortDelay)),
+        longBehind(FloorOfDelay(-longDelay)),
         at(k.shortDelay.readIndex),
         mask(k.shortDelay.wrapMask),
         size(k.shortDelay.size) {}
@@ -552,6 +558,47 @@ void RunRecursions(Recursions& r) noexcept {
   }
 }
 
+// The per-block values derived from the parameters and the rate.
+void ComputeSettings(SynthKernel& k, BlockSettings& b) noexcept {
+  const double* p = k.paramValues;
+  const double sr = k.sampleRate;
+  b.sr = sr;
+  b.windDepth = 0.5 * Clamp(p[kModWindStochasticAmt], 0.0, 1.0);
+  b.foliageDepth = 0.5 * Clamp(p[kModFoliageStochasticAmt], 0.0, 1.0);
+  const double slewSamples = std::fabs(std::trunc(4.0 * sr));
+  b.slew = 1.0 / (slewSamples > 1.0 ? slewSamples : 1.0);
+  b.gate = Clamp(p[kVoice00_NoteGate], 0.0, 1.0);
+  const double fade = Clamp(p[kAmpFadeInOut], 0.0, 1.0);
+  b.fadeTime = 10.0 * Clamp(fade * fade, 0.0001, 1.0);
+  const double fallSamples = std::fabs(0.001 * sr);
+  b.fall = 1.0 / (fallSamples > 1.0 ? fallSamples : 1.0);
+  if (k.foliageRate != sr || sr == 0.0) {
+    k.foliageCoef5000 = StableCoefficient(2.0 * SineOverRate(kPi * 5000.0, sr), 0.25);
+    k.foliageCoef700 = StableCoefficient(2.0 * SineOverRate(kPi * 700.0, sr), 2.0);
+    k.foliageRate = sr;
+  }
+  b.f5000 = k.foliageCoef5000;
+  b.f700 = k.foliageCoef700;
+  b.longDelay = 0.04 * sr * Clamp(p[kSoundfieldAmt], 0.0, 1.0);
+  b.shortDelay = 0.4 * b.longDelay;
+  b.windStep = sr != 0.0 ? 0.5 / sr : 0.0;
+  b.foliageStep = sr != 0.0 ? 0.2 / sr : 0.0;
+  b.noiseScale = sr != 0.0 ? 2.0 * kPi / sr : 0.0;
+  b.windScale = sr != 0.0 ? kPi / sr : 0.0;
+  b.energy = p[kSystemEnergyAmt];
+  b.windSpeed = p[kWindSpeed];
+  b.windDispersion = p[kWindDispersion];
+  b.windLevel = p[kAmpWindLevel];
+  b.foliageLevel = p[kAmpFoliageLevel];
+  b.mainVolume = p[kAmpMainVolume];
+  // The largest arguments are 2 pi 900 / sr (noise cutoff) and pi 1400 / sr (wind corner).
+  const double largest = sr > 0.0 ? 2.0 * kPi * 900.0 / sr : 1e300;
+  b.sineForm = largest <= kSine9Limit    ? kSine9
+               : largest <= kSine11Limit ? kSine11
+               : largest <= kSine17Limit ? kSine17
+                                         : kLibrarySine;
+}
+
 void ClearSignalState(SynthKernel& k) noexcept {
   k.windMod = RandomModulator();
   k.foliageMod = RandomModulator();
@@ -609,6 +656,7 @@ void ResetKernel(SynthKernel* kernel, double sampleRate, int32_t blockLength) no
   ClearSignalState(k);
   k.invSampleRate = sampleRate != 0.0 ? 1.0 / sampleRate : 0.0;
   for (int i = 0; i < kKernelParamCount; ++i) k.paramValues[i] = kDefaults[i].value;
+  k.settingsValid = false;
 }
 
 void SetKernelParam(SynthKernel* kernel, int index, double value) noexcept {
@@ -617,6 +665,7 @@ void SetKernelParam(SynthKernel* kernel, int index, double value) noexcept {
   if (!std::isfinite(value)) return;
   const double lo = kDefaults[index].min, hi = kDefaults[index].max;
   kernel->paramValues[index] = value < lo ? lo : (value > hi ? hi : value);
+  kernel->settingsValid = false;
 }
 
 int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, int32_t n) noexcept {
@@ -632,48 +681,21 @@ int32_t PerformKernel(SynthKernel* kernel, double** inputs, double** outputs, in
   if (n <= 0) return k.errorCode;
 
   DenormalGuard denormals;
-  const double* p = k.paramValues;
   const double sr = k.sampleRate;
   k.invSampleRate = sr != 0.0 ? 1.0 / sr : 0.0;
-
-  BlockSettings b;
-  b.sr = sr;
-  b.windDepth = 0.5 * Clamp(p[kModWindStochasticAmt], 0.0, 1.0);
-  b.foliageDepth = 0.5 * Clamp(p[kModFoliageStochasticAmt], 0.0, 1.0);
-  const double slewSamples = std::fabs(std::trunc(4.0 * sr));
-  b.slew = 1.0 / (slewSamples > 1.0 ? slewSamples : 1.0);
-  b.gate = Clamp(p[kVoice00_NoteGate], 0.0, 1.0);
-  const double fade = Clamp(p[kAmpFadeInOut], 0.0, 1.0);
-  b.fadeTime = 10.0 * Clamp(fade * fade, 0.0001, 1.0);
-  const double fallSamples = std::fabs(0.001 * sr);
-  b.fall = 1.0 / (fallSamples > 1.0 ? fallSamples : 1.0);
-  if (k.foliageRate != sr || sr == 0.0) {
-    k.foliageCoef5000 = StableCoefficient(2.0 * SineOverRate(kPi * 5000.0, sr), 0.25);
-    k.foliageCoef700 = StableCoefficient(2.0 * SineOverRate(kPi * 700.0, sr), 2.0);
-    k.foliageRate = sr;
+  if (!k.settingsValid || !(k.settings.sr == sr)) {
+    ComputeSettings(k, k.settings);
+    k.settingsValid = true;
   }
-  b.f5000 = k.foliageCoef5000;
-  b.f700 = k.foliageCoef700;
-  b.longDelay = 0.04 * sr * Clamp(p[kSoundfieldAmt], 0.0, 1.0);
-  b.shortDelay = 0.4 * b.longDelay;
-  b.windStep = sr != 0.0 ? 0.5 / sr : 0.0;
-  b.foliageStep = sr != 0.0 ? 0.2 / sr : 0.0;
-  b.noiseScale = sr != 0.0 ? 2.0 * kPi / sr : 0.0;
-  b.windScale = sr != 0.0 ? kPi / sr : 0.0;
-  b.energy = p[kSystemEnergyAmt];
-  b.windSpeed = p[kWindSpeed];
-  b.windDispersion = p[kWindDispersion];
-  b.windLevel = p[kAmpWindLevel];
-  b.foliageLevel = p[kAmpFoliageLevel];
-  b.mainVolume = p[kAmpMainVolume];
-  // The largest arguments are 2 pi 900 / sr (noise cutoff) and pi 1400 / sr (wind corner).
-  const double largest = sr > 0.0 ? 2.0 * kPi * 900.0 / sr : 1e300;
-  b.sineForm = largest <= kSine9Limit    ? kSine9
-               : largest <= kSine11Limit ? kSine11
-               : largest <= kSine17Limit ? kSine17
-                                         : kLibrarySine;
+  const BlockSettings b = k.settings;  // a copy: the passes write to k, which would alias it
 
-  NoiseSource noise = NoiseSource::Reserve(3u * static_cast<uint64_t>(n));
+  if (k.noiseJumpLength != n) {
+    const NoiseJump jump = NoiseJumpFor(3u * static_cast<uint64_t>(n));
+    k.noiseJumpMul = jump.mul;
+    k.noiseJumpAdd = jump.add;
+    k.noiseJumpLength = n;
+  }
+  NoiseSource noise = NoiseSource::Reserve(NoiseJump{k.noiseJumpMul, k.noiseJumpAdd});
   Modulators modulators(k, b);
   Cascade cascade(k);
   Filters filters(k);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "engine/DelayLine.h"
+#include "engine/KernelChunk.h"
 #include "engine/KernelParams.h"
 
 #include <cstdint>
@@ -54,7 +55,7 @@ struct SynthKernel {
   DelayLine shortDelay;                  // feeds output 1
   int32_t errorCode = 0;                 // 0 rendering, 101 a buffer was missing (sticky until reset)
   int32_t blockLength = 0;
-  double paramValues[kKernelParamCount] = {};
+  double paramValues[kKernelParamCount] = {};  // written through SetKernelParam only
   double invSampleRate = 0.0;  // 0 while the sample rate is 0
 
   // Signal state, all zero after a reset.
@@ -78,6 +79,16 @@ struct SynthKernel {
   double foliageRate = 0.0;
   double foliageCoef5000 = 0.0;
   double foliageCoef700 = 0.0;
+
+  // The noise generator's jump over one block's draws, for blocks of noiseJumpLength samples (0
+  // until first needed): hosts keep one block length, so it is rarely worked out again.
+  int32_t noiseJumpLength = 0;
+  // The per-block values derived from the parameters, kept while no parameter is set and the rate
+  // stays the same.
+  sylvane_kernel::BlockSettings settings = {};
+  bool settingsValid = false;
+  uint32_t noiseJumpMul = 1;
+  uint32_t noiseJumpAdd = 0;
 };
 
 constexpr int32_t kKernelErrorMissingBuffer = 101;
