@@ -26,6 +26,13 @@ mkdir -p "$WINEPREFIX"
     "$WINE" wineboot -i >/dev/null 2>&1 || true
     /usr/lib/wine/wineserver -w 2>/dev/null || true
   fi
+  # A crashing test must fail at once: Wine's debugger would hold it on a display until the test's
+  # time limit. With no debugger named, a crash ends the program with a non-zero status.
+  if [ ! -f "$WINEPREFIX/.no-crash-debugger" ]; then
+    "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /t REG_SZ /d '' /f \
+      >/dev/null 2>&1 && touch "$WINEPREFIX/.no-crash-debugger"
+    /usr/lib/wine/wineserver -w 2>/dev/null || true
+  fi
 ) 9>"$WINEPREFIX.lock"
 
 # Tests that open real windows (SYLVANE_NEEDS_DISPLAY=1) get a private virtual display when none
