@@ -143,6 +143,9 @@ class IGraphics {
   // position, when the position changed.
   void HandleMouseDrag(int x, int y, const MouseMods& mods);
   void SetHandleMouseOver(bool handle) noexcept { mHandleMouseOver = handle; }
+  // Tooltips need mouse-over handling too; a window layer that cannot show them switches them off.
+  void EnableTooltips(bool enable) noexcept { mTooltipsEnabled = enable; }
+  bool TooltipsEnabled() const noexcept { return mTooltipsEnabled; }
 
   // Readies the back buffer (and the empty scratch bitmap) for the current size.
   void PrepareBuffers();

@@ -7,6 +7,7 @@
 #include "raster/LICE_SysBitmap.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #include <commdlg.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -66,6 +67,18 @@ std::string FolderOf(HMODULE module) {
 }
 
 HWND H(void* w) { return static_cast<HWND>(w); }
+
+// The editor window is the tooltip's one tool. The version-2 size: without a manifest the host may
+// load the older common controls, which refuse the larger structure.
+TOOLINFOA EditorTool(HWND editor, char* text) {
+  TOOLINFOA ti = {};
+  ti.cbSize = TTTOOLINFOA_V2_SIZE;
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = editor;
+  ti.uId = reinterpret_cast<UINT_PTR>(editor);
+  ti.lpszText = text;
+  return ti;
+}
 
 }  // namespace
 
@@ -215,7 +228,53 @@ void* IGraphicsWin::OpenEditorWindow(void* parent) {
     return nullptr;
   }
   for (int i = 0; i < NControls(); ++i) GetControl(i)->MarkDirty(false);
+  if (TooltipsEnabled()) CreateTooltip();
   return mWindow;
+}
+
+void IGraphicsWin::CreateTooltip() {
+  const INITCOMMONCONTROLSEX icc = {sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
+  HWND tip = nullptr;
+  if (InitCommonControlsEx(&icc)) {
+    tip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, H(mWindow), nullptr,
+                          static_cast<HINSTANCE>(mModule), nullptr);
+  }
+  if (tip) {
+    SetWindowPos(tip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    char empty[1] = "";
+    TOOLINFOA ti = EditorTool(H(mWindow), empty);
+    if (!SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti))) {
+      DestroyWindow(tip);
+      tip = nullptr;
+    }
+  }
+  mTooltipWindow = tip;
+  mTooltipVisible = false;
+  mTooltipIndex = -1;
+  if (!tip) EnableTooltips(false);
+}
+
+void IGraphicsWin::DestroyTooltip() {
+  if (mTooltipWindow) DestroyWindow(H(mTooltipWindow));
+  mTooltipWindow = nullptr;
+  mTooltipVisible = false;
+  mTooltipIndex = -1;
+}
+
+void IGraphicsWin::HideTooltip() {
+  if (!mTooltipVisible) return;
+  if (mTooltipWindow) SendMessageA(H(mTooltipWindow), TTM_POP, 0, 0);
+  mTooltipVisible = false;
+}
+
+void IGraphicsWin::ShowArmedTooltip() {
+  if (!mTooltipWindow || !mWindow) return;
+  std::string text;
+  if (mTooltipIndex >= 0 && mTooltipIndex < NControls()) text = GetControl(mTooltipIndex)->Tooltip();
+  TOOLINFOA ti = EditorTool(H(mWindow), &text[0]);
+  SendMessageA(H(mTooltipWindow), TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&ti));
+  mTooltipVisible = true;
 }
 
 void IGraphicsWin::CloseTextEntry(bool apply) {
@@ -241,6 +300,7 @@ void IGraphicsWin::CloseTextEntry(bool apply) {
 
 void IGraphicsWin::DestroyWindowNow() {
   CloseTextEntry(false);
+  DestroyTooltip();
   HWND w = H(mWindow);
   mWindow = nullptr;  // before DestroyWindow: its messages must no longer reach this object
   if (w) {
@@ -588,6 +648,7 @@ LRESULT IGraphicsWinProcs::Handle(IGraphicsWin* g, HWND hwnd, UINT msg, WPARAM w
       // The host destroyed its window (and ours with it) without closing the editor first.
       if (g->mWindow == hwnd) {
         g->CloseTextEntry(false);
+        g->DestroyTooltip();
         KillTimer(hwnd, kTimerId);
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         g->mWindow = nullptr;
@@ -625,6 +686,13 @@ LRESULT IGraphicsWinProcs::Handle(IGraphicsWin* g, HWND hwnd, UINT msg, WPARAM w
         if (GetCapture() == hwnd && !g->mEntryWindow) g->HandleMouseDrag(x, y, mods);
       } else if (g->HandleMouseOver(x, y, mods)) {
         TRACKMOUSEEVENT t = {sizeof t, TME_LEAVE, hwnd, HOVER_DEFAULT};
+        const int over = g->MouseOverControl();
+        if (g->mTooltipWindow && over >= 0 && over != g->mTooltipIndex) {
+          // A new control under the pointer: its tooltip shows once the pointer rests.
+          g->mTooltipIndex = over;
+          t.dwFlags |= TME_HOVER;
+          g->HideTooltip();
+        }
         TrackMouseEvent(&t);
       }
       return 0;
@@ -632,6 +700,7 @@ LRESULT IGraphicsWinProcs::Handle(IGraphicsWin* g, HWND hwnd, UINT msg, WPARAM w
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
+      g->HideTooltip();
       if (g->mEntryWindow) {
         g->mEntry.SetState(kEntryCommit);
       } else {
@@ -658,7 +727,11 @@ LRESULT IGraphicsWinProcs::Handle(IGraphicsWin* g, HWND hwnd, UINT msg, WPARAM w
         g->HandleWheel(x - r.left, y - r.top, ModsFrom(LOWORD(wParam)), WheelSteps(delta));
       }
       return 0;
+    case WM_MOUSEHOVER:
+      g->ShowArmedTooltip();
+      return 0;
     case WM_MOUSELEAVE:
+      g->HideTooltip();
       g->HandleMouseOut();
       return 0;
     default:
@@ -670,6 +743,7 @@ LRESULT CALLBACK IGraphicsWinProcs::EntryProc(HWND hwnd, UINT msg, WPARAM wParam
   HWND parent = GetParent(hwnd);
   auto* g = parent ? reinterpret_cast<IGraphicsWin*>(GetWindowLongPtrA(parent, GWLP_USERDATA)) : nullptr;
   if (!g || g->mEntryWindow != hwnd) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  g->HideTooltip();
   auto previous = reinterpret_cast<WNDPROC>(g->mEntryPrevProc);
   switch (msg) {
     case WM_SETFOCUS:

@@ -50,13 +50,18 @@ class IGraphicsWin : public IGraphics {
   void OnTimerTick();
   void* TextEntryWindow() const noexcept { return mEntryWindow; }
   const TextEntrySession& TextEntry() const noexcept { return mEntry; }
-
+  void* TooltipWindow() const noexcept { return mTooltipWindow; }
+  bool TooltipVisible() const noexcept { return mTooltipVisible; }
 
  private:
   friend struct IGraphicsWinProcs;  // the window procedures in IGraphicsWin.cpp
   void CloseTextEntry(bool apply);
   void* MainWindow();
   void DestroyWindowNow();
+  void CreateTooltip();
+  void DestroyTooltip();
+  void HideTooltip();
+  void ShowArmedTooltip();
   // Cancels the dialogs of this thread that the editor (or its top-level window) owns, so that a
   // close requested during a dialog's loop ends that loop.
   void CancelDialogs();
@@ -67,6 +72,9 @@ class IGraphicsWin : public IGraphics {
   void* mEntryFont = nullptr;
   void* mEntryPrevProc = nullptr;
   TextEntrySession mEntry;
+  void* mTooltipWindow = nullptr;
+  bool mTooltipVisible = false;
+  int mTooltipIndex = -1;  // the control whose tooltip was last armed
   unsigned long* mCustomColors = nullptr;  // 16, allocated on first use
   void* mParent = nullptr;
   void* mMainWindow = nullptr;

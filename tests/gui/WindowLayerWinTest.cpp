@@ -8,6 +8,7 @@
 #include "raster/LICE_SysBitmap.h"
 
 #include <windows.h>
+#include <commctrl.h>
 #undef DrawText  // the surface's own, not the Windows macro
 
 #include <gtest/gtest.h>
@@ -356,6 +357,71 @@ TEST_F(WindowLayer, BothTextPathsDrawInsideTheRectangleOnly) {
     EXPECT_EQ(outside, 0) << c.native;
   }
   LICE_CachedFont::AllowNativeTextUnderWine(false);
+}
+
+// Tooltips: armed by a mouse move onto a control, shown with its text on hover, hidden by a press,
+// gone with the editor; none at all while they are switched off (the default).
+TEST_F(WindowLayer, TooltipFollowsTheControlUnderThePointer) {
+  auto tooltipWindows = [] {
+    int n = 0;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM p) -> BOOL {
+          char name[32] = "";
+          GetClassNameA(w, name, sizeof name);
+          if (std::string(name) == "tooltips_class32") ++*reinterpret_cast<int*>(p);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&n));
+    return n;
+  };
+  for (const bool enabled : {false, true}) {
+    SCOPED_TRACE(enabled ? "enabled" : "disabled");
+    std::vector<std::string> log;
+    IGraphicsWin* g = MakeEditor(&log);
+    knob->SetTooltip("Gust strength");
+    g->SetHandleMouseOver(true);
+    g->EnableTooltips(enabled);
+    HWND w = static_cast<HWND>(g->OpenEditorWindow(host));
+    ASSERT_NE(w, nullptr);
+    HWND tip = static_cast<HWND>(g->TooltipWindow());
+    EXPECT_EQ(tooltipWindows(), enabled ? 1 : 0);
+    auto hoverAt = [&](int x, int y) {
+      SendMessageA(w, WM_MOUSEMOVE, 0, At(x, y));
+      SendMessageA(w, WM_MOUSEHOVER, 0, At(x, y));
+      char text[64] = "?";
+      TOOLINFOA ti = {};
+      ti.cbSize = TTTOOLINFOA_V2_SIZE;
+      ti.hwnd = w;
+      ti.uId = reinterpret_cast<UINT_PTR>(w);
+      ti.lpszText = text;
+      if (tip) SendMessageA(tip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&ti));
+      return std::string(text);
+    };
+    if (!enabled) {
+      EXPECT_EQ(tip, nullptr);
+      hoverAt(20, 20);
+      EXPECT_FALSE(g->TooltipVisible());
+      delete g;
+      continue;
+    }
+    ASSERT_NE(tip, nullptr);
+    char cls[32] = "";
+    GetClassNameA(tip, cls, sizeof cls);
+    EXPECT_STREQ(cls, "tooltips_class32");
+    EXPECT_EQ(hoverAt(20, 20), "Gust strength");
+    EXPECT_TRUE(g->TooltipVisible());
+    EXPECT_EQ(hoverAt(100, 100), "");  // the background has no tooltip: no stale text
+    EXPECT_EQ(hoverAt(30, 30), "Gust strength");
+    SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, At(30, 30));
+    EXPECT_FALSE(g->TooltipVisible());
+    SendMessageA(w, WM_LBUTTONUP, 0, At(30, 30));
+    g->CloseEditorWindow();
+    EXPECT_FALSE(IsWindow(tip));
+    EXPECT_EQ(g->TooltipWindow(), nullptr);
+    EXPECT_EQ(tooltipWindows(), 0);
+    delete g;
+  }
 }
 
 }  // namespace
